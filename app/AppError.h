@@ -35,3 +35,10 @@ class EFileError : public EAppError
 public:
     using EAppError::EAppError;
 };
+
+// Ends an action whose message has already been shown, without a second one.
+class ESilentAbort : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "silent abort"; }
+};

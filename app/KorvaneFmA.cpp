@@ -1,14 +1,560 @@
 #include "app/KorvaneFmA.h"
 
-TfmKorvane::TfmKorvane(QWidget *AParent)
-    : QMainWindow(AParent)
+#include "app/AppError.h"
+#include "app/IDataFolders.h"
+#include "dialogs/IDialogService.h"
+#include "sound/IFeedbackSignals.h"
+#include "storage/LSUtils.h"
+#include "timing/IClock.h"
+#include "timing/TimeMeter.h"
+#include "view/ReflectorIndicatorPanel.h"
+#include "view/ResultIndicator.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+// Per-reflector best values of the loaded session.
+struct TLSSessionReflectorStat
+{
+    double BestFinalTime = 0.0;
+    double BestSegmentTime = 0.0;
+};
+
+namespace {
+
+// The pie of the run bar: an outline only, it has no fill.
+class TPie : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::WindowText), 2));
+        p.setBrush(Qt::NoBrush);
+        const int side = std::min(width(), height()) - 6;
+        p.drawEllipse(QRect((width() - side) / 2, (height() - side) / 2, side, side));
+    }
+};
+
+// Keeps the bar from repainting while its buttons change, also on error.
+class TUpdateBracket
+{
+public:
+    explicit TUpdateBracket(QWidget *AWidget) : FWidget(AWidget) { FWidget->setUpdatesEnabled(false); }
+    ~TUpdateBracket() { FWidget->setUpdatesEnabled(true); }
+    TUpdateBracket(const TUpdateBracket &) = delete;
+    TUpdateBracket &operator=(const TUpdateBracket &) = delete;
+
+private:
+    QWidget *FWidget;
+};
+
+template <typename T>
+T *Named(T *AWidget, const char *AName)
+{
+    AWidget->setObjectName(QString::fromLatin1(AName));
+    return AWidget;
+}
+
+QIcon ThemeIcon(const char *AName, QStyle::StandardPixmap AFallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(AName), QApplication::style()->standardIcon(AFallback));
+}
+
+} // namespace
+
+TfmKorvane::TfmKorvane(const TKorvaneEnvironment &AEnvironment, QWidget *AParent)
+    : QMainWindow(AParent), FEnv(AEnvironment), FErrors(*AEnvironment.Dialogs)
 {
     setObjectName(QStringLiteral("fmKorvane"));
     setWindowTitle(Caption());
-    resize(1081, 592);
+    BuildLayout();
+    FormCreate();
+}
+
+TfmKorvane::~TfmKorvane()
+{
+    FormDestroy();
 }
 
 QString TfmKorvane::Caption()
 {
     return QStringLiteral("Откатчик \"Горвик\"");
+}
+
+void TfmKorvane::BuildLayout()
+{
+    auto *central = Named(new QWidget(this), "Layout1");
+    setCentralWidget(central);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    // Top strip: session selector and settings; also the drag strip.
+    FlowLayoutBottom = Named(new QWidget(central), "FlowLayoutBottom");
+    FlowLayoutBottom->setFixedHeight(37);
+    FlowLayoutBottomLayout = new QHBoxLayout(FlowLayoutBottom);
+    FlowLayoutBottomLayout->setContentsMargins(4, 2, 4, 2);
+    FlowLayoutBottomLayout->setSpacing(4);
+    Label5 = Named(new QLabel(QStringLiteral("Сессия:"), FlowLayoutBottom), "Label5");
+    cbSession = Named(new QComboBox(FlowLayoutBottom), "cbSession");
+    cbSession->setMinimumWidth(260);
+    cbSession->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    btSession = Named(new QToolButton(FlowLayoutBottom), "btSession");
+    btSession->setText(QStringLiteral("…"));
+    btSession->setToolTip(QStringLiteral("Сессия"));
+    btSettings = Named(new QPushButton(ThemeIcon("preferences-system", QStyle::SP_FileDialogDetailedView),
+                                       QStringLiteral("Настройки"), FlowLayoutBottom),
+                       "btSettings");
+    FlowLayoutBottomLayout->addWidget(Label5);
+    FlowLayoutBottomLayout->addWidget(cbSession);
+    FlowLayoutBottomLayout->addWidget(btSession);
+    FlowLayoutBottomLayout->addWidget(btSettings);
+    FlowLayoutBottomLayout->addStretch(1);
+    FlowLayoutBottom->installEventFilter(this);
+    Label5->installEventFilter(this);
+    outer->addWidget(FlowLayoutBottom);
+
+    auto *middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    outer->addLayout(middle, 1);
+
+    // Left column: measurement name, next number, graph modes.
+    LeftColumn = Named(new QWidget(central), "LeftColumn");
+    LeftColumn->setFixedWidth(96);
+    auto *left = new QVBoxLayout(LeftColumn);
+    left->setContentsMargins(4, 4, 4, 4);
+    left->setSpacing(4);
+    left->addWidget(Named(new QLabel(QStringLiteral("Наимен.:"), LeftColumn), "lName"));
+    eName = Named(new QLineEdit(QStringLiteral("Изм_"), LeftColumn), "eName");
+    left->addWidget(eName);
+    left->addWidget(Named(new QLabel(QStringLiteral("След. №:"), LeftColumn), "lNum"));
+    eNum = Named(new QSpinBox(LeftColumn), "eNum");
+    eNum->setRange(1, 100000000);
+    eNum->setValue(1);
+    left->addWidget(eNum);
+    left->addSpacing(8);
+    btTime = Named(new QPushButton(QStringLiteral("Время"), LeftColumn), "btTime");
+    btVelo = Named(new QPushButton(QStringLiteral("Скорость"), LeftColumn), "btVelo");
+    btAcc = Named(new QPushButton(QStringLiteral("Ускор."), LeftColumn), "btAcc");
+    auto *modes = new QButtonGroup(LeftColumn);
+    for (QPushButton *b : {btTime, btVelo, btAcc}) {
+        b->setCheckable(true);
+        b->setMinimumHeight(44);
+        modes->addButton(b);
+        left->addWidget(b);
+    }
+    btTime->setChecked(true);
+    chkDebug = Named(new QCheckBox(QStringLiteral("DBG"), LeftColumn), "chkDebug");
+    chkDebug->hide();
+    left->addWidget(chkDebug);
+    left->addStretch(1);
+    middle->addWidget(LeftColumn);
+
+    // Centre: the chart area with its overlays.
+    Chart1 = Named(new QWidget(central), "Chart1");
+    Chart1->setAutoFillBackground(true);
+    Chart1->setBackgroundRole(QPalette::Base);
+    Chart1->installEventFilter(this);
+    middle->addWidget(Chart1, 1);
+
+    pnlIndicator = Named(new TReflectorIndicatorPanel(Chart1), "pnlIndicator");
+    pnlResultIndicator = Named(new QFrame(Chart1), "pnlResultIndicator");
+    pnlResultIndicator->setGeometry(240, 56, 433, 163);
+    pnlResultIndicator->setContentsMargins(3, 0, 0, 0);
+    pnlResultIndicator->installEventFilter(this);
+    auto *resultLayout = new QHBoxLayout(pnlResultIndicator);
+    resultLayout->setContentsMargins(3, 0, 0, 0);
+    lResultIndicator = Named(new QLabel(QStringLiteral("0.00 c"), pnlResultIndicator), "lResultIndicator");
+    QFont big = lResultIndicator->font();
+    big.setPointSize(96);
+    big.setBold(true);
+    lResultIndicator->setFont(big);
+    lResultIndicator->setStyleSheet(QStringLiteral("color: #6A5ACD;"));
+    lResultIndicator->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lResultIndicator->setWordWrap(false);
+    lResultIndicator->installEventFilter(this);
+    resultLayout->addWidget(lResultIndicator, 0, Qt::AlignCenter);
+
+    m1 = Named(new QPlainTextEdit(Chart1), "m1");
+    m1->setReadOnly(true);
+    m1->hide();
+    Button1 = Named(new QToolButton(Chart1), "Button1");
+    Button1->setText(QStringLiteral("~"));
+    Button1->setToolTip(QStringLiteral("Вкл./выкл. сглаживание"));
+    Button7 = Named(new QToolButton(Chart1), "Button7");
+    Button7->setText(QStringLiteral("t/x"));
+    Button7->setToolTip(QStringLiteral("Переключить отображение времени/расстояния вдоль оси X"));
+    for (QToolButton *b : {Button1, Button7}) {
+        b->setFixedSize(44, 44);
+        b->setStyleSheet(QStringLiteral("QToolButton { background: rgba(200, 200, 200, 110); border: 1px solid rgba(0, 0, 0, 60); border-radius: 6px; }"));
+    }
+    indBusy = Named(new QProgressBar(Chart1), "indBusy");
+    indBusy->setRange(0, 0);
+    indBusy->setTextVisible(false);
+    indBusy->hide();
+
+    // Right column: list tools and the tree of measurements.
+    RightColumn = Named(new QWidget(central), "RightColumn");
+    RightColumn->setFixedWidth(160);
+    auto *right = new QVBoxLayout(RightColumn);
+    right->setContentsMargins(4, 4, 4, 4);
+    right->setSpacing(4);
+    auto *tools = new QHBoxLayout;
+    tools->setSpacing(4);
+    btMultiSelect = Named(new QToolButton(RightColumn), "btMultiSelect");
+    btMultiSelect->setText(QStringLiteral("☑"));
+    btMultiSelect->setToolTip(QStringLiteral("Режим множественного выбора"));
+    Button2 = Named(new QToolButton(RightColumn), "Button2");
+    Button2->setText(QStringLiteral("⇅"));
+    Button2->setToolTip(QStringLiteral("Сортировка по названию/результату"));
+    btListCommand = Named(new QToolButton(RightColumn), "btListCommand");
+    btListCommand->setText(QStringLiteral("…"));
+    for (QToolButton *b : {btMultiSelect, Button2, btListCommand}) {
+        b->setFixedSize(44, 36);
+        tools->addWidget(b);
+    }
+    right->addLayout(tools);
+    tw1 = Named(new QTreeWidget(RightColumn), "tw1");
+    tw1->setHeaderHidden(true);
+    tw1->setRootIsDecorated(false);
+    right->addWidget(tw1, 1);
+    middle->addWidget(RightColumn);
+
+    // Bottom run bar.
+    FlowLayoutTop = Named(new QWidget(central), "FlowLayoutTop");
+    FlowLayoutTop->setFixedHeight(80);
+    FlowLayoutTopLayout = new QHBoxLayout(FlowLayoutTop);
+    FlowLayoutTopLayout->setContentsMargins(4, 4, 4, 4);
+    FlowLayoutTopLayout->setSpacing(4);
+    Pie1 = Named(new TPie(FlowLayoutTop), "Pie1");
+    Pie1->setFixedSize(64, 64);
+    btStart = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Старт"), FlowLayoutTop), "btStart");
+    btStop = Named(new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), QStringLiteral("Стоп"), FlowLayoutTop), "btStop");
+    btConnect = Named(new QPushButton(ThemeIcon("bluetooth", QStyle::SP_DriveNetIcon), QStringLiteral("Подключиться"), FlowLayoutTop), "btConnect");
+    btState = Named(new QPushButton(QStringLiteral("State?"), FlowLayoutTop), "btState");
+    chkProbe = Named(new QCheckBox(QStringLiteral("Замеры"), FlowLayoutTop), "chkProbe");
+    for (QPushButton *b : {btStart, btStop, btConnect, btState}) {
+        b->setFixedHeight(64);
+        b->setMinimumWidth(150);
+        b->setIconSize(QSize(32, 32));
+    }
+    chkProbe->setFixedHeight(64);
+    btState->hide();
+    chkProbe->hide();
+    // Children sit at the top of the bar, which is sized from their bottoms.
+    for (QWidget *c : {Pie1, static_cast<QWidget *>(btStart), static_cast<QWidget *>(btStop),
+                       static_cast<QWidget *>(btConnect), static_cast<QWidget *>(btState), static_cast<QWidget *>(chkProbe)})
+        FlowLayoutTopLayout->addWidget(c, 0, Qt::AlignTop);
+    FlowLayoutTopLayout->addStretch(1);
+    outer->addWidget(FlowLayoutTop);
+
+    // Timers.
+    Timer1 = Named(new QTimer(this), "Timer1");
+    Timer1->setInterval(50);
+    tmUpdateForm = Named(new QTimer(this), "tmUpdateForm");
+    tmUpdateForm->setInterval(300);
+    tmResultDisplay = Named(new QTimer(this), "tmResultDisplay");
+    tmResultDisplay->setInterval(7000);
+    tmProbe = Named(new QTimer(this), "tmProbe");
+    tmProbe->setInterval(1000);
+    connect(tmUpdateForm, &QTimer::timeout, this, &TfmKorvane::tmUpdateFormTimer);
+    connect(tmResultDisplay, &QTimer::timeout, this, &TfmKorvane::tmResultDisplayTimer);
+
+    resize(1081, 592);
+}
+
+void TfmKorvane::FormCreate()
+{
+    FErrors.Guard([this] {
+        // Questions to the user are asked without blocking: a platform
+        // without such dialogs cannot run this window.
+        FDlgASyncService = FEnv.Dialogs;
+        if (!FDlgASyncService)
+            throw EAppError(QStringLiteral("DialogServiceAsync not supported"));
+        FTimeMeter = new TTimeMeter(*FEnv.Clock, this);
+        FSettings = std::make_unique<TLSSettings>(FEnv.Folders->SettingsFileName());
+        FSettings->ReflectorCount = 6;
+        for (int i = 0; i <= 5; ++i)
+            FSettings->ReflectorDistances[i] = 5.0;
+        FSettings->MinSamplesPerReflectorGap = 300;
+        FSettings->MinSamplesPerReflector = 1;
+        if (FEnv.MakeFeedback)
+            FFeedback = FEnv.MakeFeedback(*FSettings);
+        savedRes = std::make_unique<TLSResult>();
+        FLock = false;
+        FNeedStop = false;
+        FNeedStart = false;
+        FMode = TLSMode::lsmIdle;
+        FSortMode = TLSSortMode::smByName;
+        FListMultiselect = false;
+        FSerList.clear();
+        FReflectorStat.clear();
+        FCurrSerIdx = -1;
+        FSplineMode = true;
+        FXAxisTimeMode = false;
+        FAccMode = 0;
+        FTimeGraphMode = 0;
+        FDebugTapCounter = 0;
+        FAsyncUpdateCounter = 0;
+        FDataPath = FEnv.Folders->SessionsPath();
+        // The run bar needs a Bluetooth adapter; without one the window
+        // serves to view and manage stored sessions.
+        FlowLayoutTop->setVisible(FEnv.RunBarAvailable);
+        pnlIndicator->hide();
+        pnlResultIndicator->hide();
+        ApplySettings();
+        InitWorkspace();
+    });
+    UpdateFormAsync();
+    Timer1->start();
+}
+
+void TfmKorvane::InitWorkspace()
+{
+    struct TFinally
+    {
+        TfmKorvane *w;
+        ~TFinally() { w->UpdateFormAsync(); }
+    } finally{this};
+
+    if (!QDir(FDataPath).exists() && !QDir().mkpath(FDataPath)) {
+        PlayBeepError();
+        throw EFileError(QStringLiteral("Не удалось создать рабочую папку"));
+    }
+    FSettings->Load();
+    ApplySettings();
+    ListSessions();
+}
+
+void TfmKorvane::ApplySettings()
+{
+    if (FSettings)
+        eName->setText(FSettings->BaseTestName);
+    UpdateForm();
+}
+
+void TfmKorvane::ListSessions()
+{
+    FLock = true;
+    struct TUnlock
+    {
+        bool &lock;
+        ~TUnlock() { lock = false; }
+    } unlock{FLock};
+    cbSession->clear();
+    const QStringList names = QDir(FDataPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    cbSession->addItems(names);
+    cbSession->setCurrentIndex(-1);
+}
+
+void TfmKorvane::ClearResults()
+{
+    tw1->clear();
+    FSerList.clear();
+    FCurrSerIdx = -1;
+}
+
+void TfmKorvane::ClearReflectorStat()
+{
+    FReflectorStat.clear();
+}
+
+void TfmKorvane::FormDestroy() noexcept
+{
+    try {
+        ClearResults();
+        ClearReflectorStat();
+    } catch (...) {
+        // Shutdown goes on whatever a release raised.
+    }
+    FFeedback.reset();
+    FSettings.reset();
+    savedRes.reset();
+    currRes.reset();
+}
+
+void TfmKorvane::UpdateForm()
+{
+    TUpdateBracket bracket(FlowLayoutTop);
+    FlowLayoutTopLayout->removeWidget(btConnect);
+    FlowLayoutTopLayout->insertWidget(0, btConnect, 0, Qt::AlignTop);
+    const bool active = false;
+    btConnect->setVisible(!active);
+    btStart->setVisible(active);
+    btStop->setVisible(active);
+}
+
+void TfmKorvane::UpdateFormAsync()
+{
+    UpdateForm();
+    FAsyncUpdateCounter = 10;
+    tmUpdateForm->start();
+}
+
+void TfmKorvane::tmUpdateFormTimer()
+{
+    UpdateForm();
+    --FAsyncUpdateCounter;
+    if (FAsyncUpdateCounter <= 0)
+        tmUpdateForm->stop();
+}
+
+void TfmKorvane::FormResize()
+{
+    // The bar is as high as its lowest visible child needs.
+    int h = 0;
+    const QMargins m = FlowLayoutTopLayout->contentsMargins();
+    const int gap = FlowLayoutTopLayout->spacing();
+    const QObjectList &children = FlowLayoutTop->children();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        auto *w = qobject_cast<QWidget *>(children[i]);
+        if (!w || w->isHidden())
+            continue;
+        const int bottom = w->geometry().bottom() + 1;
+        h = std::max(h, bottom + gap + m.top() + m.bottom());
+    }
+    FlowLayoutTop->setFixedHeight(h);
+}
+
+void TfmKorvane::resizeEvent(QResizeEvent *AEvent)
+{
+    QMainWindow::resizeEvent(AEvent);
+    FormResize();
+}
+
+bool TfmKorvane::eventFilter(QObject *AWatched, QEvent *AEvent)
+{
+    if (AWatched == FlowLayoutBottom) {
+        auto *me = static_cast<QMouseEvent *>(AEvent);
+        switch (AEvent->type()) {
+        case QEvent::MouseButtonPress:
+            md = true;
+            fx = float(me->position().x());
+            fy = float(me->position().y());
+            return true;
+        case QEvent::MouseMove:
+            if (md) {
+                const QPoint p(int(std::lround(x() + me->position().x() - fx)), int(std::lround(y() + me->position().y() - fy)));
+                move(p);
+            }
+            return md;
+        case QEvent::MouseButtonRelease:
+            md = false;
+            return true;
+        default:
+            break;
+        }
+    } else if (AWatched == Label5 && AEvent->type() == QEvent::MouseButtonPress) {
+        Label5MouseDown();
+        return true;
+    } else if ((AWatched == pnlResultIndicator || AWatched == lResultIndicator) && AEvent->type() == QEvent::MouseButtonPress) {
+        HideResultIndicator();
+        return true;
+    } else if (AWatched == Chart1 && AEvent->type() == QEvent::Resize) {
+        Chart1Resize();
+    }
+    return QMainWindow::eventFilter(AWatched, AEvent);
+}
+
+void TfmKorvane::Label5MouseDown()
+{
+    ++FDebugTapCounter;
+    if (FDebugTapCounter % 10 == 0)
+        ToggleDebugMode();
+}
+
+void TfmKorvane::ToggleDebugMode()
+{
+    const bool visible = m1->isHidden();
+    m1->setVisible(visible);
+    Chart1Resize();
+    btState->setVisible(visible);
+    chkProbe->setChecked(false);
+    chkProbe->setVisible(visible);
+    tmProbe->stop();
+    PlayBeepError();
+}
+
+void TfmKorvane::Chart1Resize()
+{
+    // The debug memo is docked at the right of the chart area.
+    const int w = std::min(320, Chart1->width() / 2);
+    m1->setGeometry(Chart1->width() - w, 0, w, Chart1->height());
+    Button1->move(8, 8);
+    Button7->move(8, 60);
+    indBusy->setGeometry(Chart1->width() / 2 - 60, Chart1->height() / 2 - 8, 120, 16);
+}
+
+void TfmKorvane::ShowFinalTime(double ATimeMs)
+{
+    lResultIndicator->setText(TResultIndicator::FinalTimeText(ATimeMs));
+    pnlResultIndicator->setGeometry(TResultIndicator::PanelGeometry(Chart1->width(), Chart1->height()));
+    pnlResultIndicator->show();
+    pnlResultIndicator->raise();
+    if (!tmResultDisplay->isActive())
+        tmResultDisplay->start();
+}
+
+void TfmKorvane::ShowResultIndicator()
+{
+    pnlResultIndicator->show();
+    pnlResultIndicator->raise();
+    if (!tmResultDisplay->isActive())
+        tmResultDisplay->start();
+}
+
+void TfmKorvane::HideResultIndicator()
+{
+    pnlResultIndicator->hide();
+}
+
+void TfmKorvane::tmResultDisplayTimer()
+{
+    tmResultDisplay->stop();
+    HideResultIndicator();
+}
+
+void TfmKorvane::PlayBeep1()
+{
+    if (FFeedback)
+        FFeedback->PlayBeep1();
+}
+
+void TfmKorvane::PlayBeep2()
+{
+    if (FFeedback)
+        FFeedback->PlayBeep2();
+}
+
+void TfmKorvane::PlayBeepError()
+{
+    if (FFeedback)
+        FFeedback->PlayBeepError();
 }

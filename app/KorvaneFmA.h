@@ -1,14 +1,165 @@
 #pragma once
 
+#include "app/ErrorDisplay.h"
+#include "app/KorvaneEnvironment.h"
+#include "storage/LSResult.h"
+#include "timing/LSMode.h"
+
+#include <QList>
 #include <QMainWindow>
 
-// The main window. It owns every piece of run, session and display state.
+#include <memory>
+#include <vector>
+
+class IFeedbackSignals;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class TLSSettings;
+class TTimeMeter;
+class TReflectorIndicatorPanel;
+
+enum class TLSSortMode { smByName, smByMeasuretime, smByFinalTime };
+
+struct TLSSessionReflectorStat;
+
+// The main window. It owns every piece of run, session and display state:
+// the settings, the stopwatch, the loaded measurements, the statistics and
+// the current and last saved measurement.
 class TfmKorvane : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit TfmKorvane(QWidget *AParent = nullptr);
+    explicit TfmKorvane(const TKorvaneEnvironment &AEnvironment, QWidget *AParent = nullptr);
+    ~TfmKorvane() override;
 
     static QString Caption();
+
+    void ApplySettings();
+    void UpdateForm();
+    void UpdateFormAsync();
+
+    void ShowFinalTime(double ATimeMs);
+    void ShowResultIndicator();
+    void HideResultIndicator();
+
+    void PlayBeep1();
+    void PlayBeep2();
+    void PlayBeepError();
+
+    // Read access for tests and for the windows of later parts.
+    TLSSettings &Settings() { return *FSettings; }
+    const QString &DataPath() const { return FDataPath; }
+    int DebugTapCounter() const { return FDebugTapCounter; }
+    int AsyncUpdateCounter() const { return FAsyncUpdateCounter; }
+    TLSMode Mode() const { return FMode; }
+
+public Q_SLOTS:
+    void FormResize();
+    void tmUpdateFormTimer();
+    void tmResultDisplayTimer();
+    void Label5MouseDown();
+
+protected:
+    void resizeEvent(QResizeEvent *AEvent) override;
+    bool eventFilter(QObject *AWatched, QEvent *AEvent) override;
+
+private:
+    void FormCreate();
+    void FormDestroy() noexcept;
+    void InitWorkspace();
+    void BuildLayout();
+    void ListSessions();
+    void ClearResults();
+    void ClearReflectorStat();
+    void ToggleDebugMode();
+    void Chart1Resize();
+
+    TKorvaneEnvironment FEnv;
+    TErrorDisplay FErrors;
+    std::unique_ptr<IFeedbackSignals> FFeedback;
+
+    // State created at start-up.
+    IDialogService *FDlgASyncService = nullptr;
+    std::unique_ptr<TLSSettings> FSettings;
+    TTimeMeter *FTimeMeter = nullptr; // owned by the window
+    std::unique_ptr<TLSResult> savedRes;
+    std::unique_ptr<TLSResult> currRes;
+    std::vector<std::unique_ptr<TLSResult>> FSerList;
+    std::vector<std::unique_ptr<TLSSessionReflectorStat>> FReflectorStat;
+    int FCurrSerIdx = -1;
+    QString FDataPath;
+    TLSMode FMode = TLSMode::lsmIdle;
+    bool FNeedStart = false;
+    bool FNeedStop = false;
+    bool FMeasureSuccesful = false;
+    bool FLock = false;
+    TLSSortMode FSortMode = TLSSortMode::smByName;
+    bool FListMultiselect = false;
+    bool FSplineMode = true;
+    bool FXAxisTimeMode = false;
+    int FAccMode = 0;
+    int FTimeGraphMode = 0;
+    int FDebugTapCounter = 0;
+    int FAsyncUpdateCounter = 0;
+    float fx = 0;
+    float fy = 0;
+    bool md = false;
+
+public:
+    // Components, named as in the designed window (also their objectName).
+    QWidget *FlowLayoutBottom = nullptr;
+    QHBoxLayout *FlowLayoutBottomLayout = nullptr;
+    QLabel *Label5 = nullptr;
+    QComboBox *cbSession = nullptr;
+    QToolButton *btSession = nullptr;
+    QPushButton *btSettings = nullptr;
+
+    QWidget *LeftColumn = nullptr;
+    QLineEdit *eName = nullptr;
+    QSpinBox *eNum = nullptr;
+    QPushButton *btTime = nullptr;
+    QPushButton *btVelo = nullptr;
+    QPushButton *btAcc = nullptr;
+    QCheckBox *chkDebug = nullptr;
+
+    QWidget *Chart1 = nullptr;
+    TReflectorIndicatorPanel *pnlIndicator = nullptr;
+    QFrame *pnlResultIndicator = nullptr;
+    QLabel *lResultIndicator = nullptr;
+    QPlainTextEdit *m1 = nullptr;
+    QToolButton *Button1 = nullptr;
+    QToolButton *Button7 = nullptr;
+    QProgressBar *indBusy = nullptr;
+
+    QWidget *RightColumn = nullptr;
+    QToolButton *btMultiSelect = nullptr;
+    QToolButton *Button2 = nullptr;
+    QToolButton *btListCommand = nullptr;
+    QTreeWidget *tw1 = nullptr;
+
+    QWidget *FlowLayoutTop = nullptr;
+    QHBoxLayout *FlowLayoutTopLayout = nullptr;
+    QWidget *Pie1 = nullptr;
+    QPushButton *btStart = nullptr;
+    QPushButton *btStop = nullptr;
+    QPushButton *btConnect = nullptr;
+    QPushButton *btState = nullptr;
+    QCheckBox *chkProbe = nullptr;
+
+    QTimer *Timer1 = nullptr;
+    QTimer *tmUpdateForm = nullptr;
+    QTimer *tmResultDisplay = nullptr;
+    QTimer *tmProbe = nullptr;
 };

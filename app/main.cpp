@@ -1,12 +1,37 @@
 #include "app/KorvaneFmA.h"
+#include "app/StandardDataFolders.h"
+#include "dialogs/QtDialogService.h"
+#include "timing/SystemClock.h"
 
 #include <QApplication>
+#include <QBluetoothLocalDevice>
+#include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel02"));
-    TfmKorvane window;
+    QApplication::setApplicationDisplayName(TfmKorvane::Caption());
+
+    // Landscape only: Qt fixes a tablet's allowed orientations in the
+    // package manifest (sensorLandscape on Android, the landscape pair in
+    // iOS's Info.plist), not at run time; on desktops there is nothing to do.
+
+    // The settings file is named after the program file.
+    QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    if (title.isEmpty())
+        title = QStringLiteral("Quorvel02");
+    TStandardDataFolders folders(title);
+    TQtDialogService dialogs;
+
+    TKorvaneEnvironment env;
+    env.Dialogs = &dialogs;
+    env.Clock = &TSystemClock::Instance();
+    env.Folders = &folders;
+    env.RunBarAvailable = !QBluetoothLocalDevice::allDevices().isEmpty();
+
+    TfmKorvane window(env);
+    dialogs.SetParent(&window);
     window.show();
     return app.exec();
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class IClock;
+class IDataFolders;
+class IDialogService;
+class IFeedbackSignals;
+class TLSSettings;
+
+// The platform services the main window works with. The program entry
+// hands it the real ones; tests hand it doubles.
+struct TKorvaneEnvironment
+{
+    IDialogService *Dialogs = nullptr; // required: the window needs non-blocking dialogs
+    IClock *Clock = nullptr;
+    IDataFolders *Folders = nullptr;
+    // Makes the feedback signals for the window's settings record.
+    std::function<std::unique_ptr<IFeedbackSignals>(const TLSSettings &)> MakeFeedback;
+    // The run bar is shown when the machine has a Bluetooth adapter.
+    bool RunBarAvailable = false;
+};
