@@ -6,4 +6,6 @@ class IChartSeries
 {
 public:
     virtual ~IChartSeries() = default;
+    // Shows or hides the line; a hidden line keeps its points.
+    virtual void SetVisible(bool AVisible) = 0;
 };
