@@ -13,10 +13,12 @@ BUILD_PACKAGES=(
 )
 
 # What the tests need on top (offscreen and X11 platform plugins, a virtual
-# display for screenshots).
+# display for screenshots, a private sound server with its command-line
+# player and recorder for the sound test).
 TEST_PACKAGES=(
   qt6-qpa-plugins
   xvfb xauth
+  pulseaudio pulseaudio-utils
 )
 
 missing=()
