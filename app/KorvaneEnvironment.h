@@ -4,6 +4,7 @@
 #include <memory>
 
 class IClock;
+class IConnectionManager;
 class IDataFolders;
 class IDialogService;
 class IFeedbackSignals;
@@ -18,6 +19,9 @@ struct TKorvaneEnvironment
     IDataFolders *Folders = nullptr;
     // Makes the feedback signals for the window's settings record.
     std::function<std::unique_ptr<IFeedbackSignals>(const TLSSettings &)> MakeFeedback;
+    // Makes the connection manager on the first connect; without it the
+    // window cannot connect.
+    std::function<std::unique_ptr<IConnectionManager>()> MakeConnection;
     // The run bar is shown when the machine has a Bluetooth adapter.
     bool RunBarAvailable = false;
 };

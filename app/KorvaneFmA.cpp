@@ -2,10 +2,17 @@
 
 #include "app/AppError.h"
 #include "app/IDataFolders.h"
+#include "device/CommandSender.h"
+#include "device/DeviceLineInterpreter.h"
+#include "device/DeviceProtocol.h"
+#include "device/IConnectionManager.h"
+#include "device/PacketJoiner.h"
 #include "dialogs/IDialogService.h"
-#include "sound/IFeedbackSignals.h"
 #include "storage/LSUtils.h"
+#include "storage/SessionNames.h"
 #include "timing/IClock.h"
+#include "timing/ReflectorIndicator.h"
+#include "timing/ReflectorPassProcessor.h"
 #include "timing/TimeMeter.h"
 #include "view/ReflectorIndicatorPanel.h"
 #include "view/ResultIndicator.h"
@@ -285,6 +292,13 @@ void TfmKorvane::BuildLayout()
     tmProbe = Named(new QTimer(this), "tmProbe");
     tmProbe->setInterval(1000);
     connect(tmUpdateForm, &QTimer::timeout, this, &TfmKorvane::tmUpdateFormTimer);
+    connect(Timer1, &QTimer::timeout, this, &TfmKorvane::Timer1Timer);
+    connect(tmProbe, &QTimer::timeout, this, &TfmKorvane::tmProbeTimer);
+    connect(btConnect, &QPushButton::clicked, this, &TfmKorvane::btConnectClick);
+    connect(btStart, &QPushButton::clicked, this, &TfmKorvane::btStartClick);
+    connect(btStop, &QPushButton::clicked, this, &TfmKorvane::btStopClick);
+    connect(btState, &QPushButton::clicked, this, &TfmKorvane::btStateClick);
+    connect(chkProbe, &QCheckBox::toggled, this, &TfmKorvane::chkProbeChange);
     connect(tmResultDisplay, &QTimer::timeout, this, &TfmKorvane::tmResultDisplayTimer);
 
     resize(1081, 592);
@@ -309,9 +323,17 @@ void TfmKorvane::FormCreate()
             FFeedback = FEnv.MakeFeedback(*FSettings);
         savedRes = std::make_unique<TLSResult>();
         FLock = false;
-        FNeedStop = false;
-        FNeedStart = false;
-        FMode = TLSMode::lsmIdle;
+        FRun.FNeedStop = false;
+        FRun.FNeedStart = false;
+        FRun.FMode = TLSMode::lsmIdle;
+        FIndicator = new TReflectorIndicator(this);
+        connect(FIndicator, &TReflectorIndicator::Changed, this, &TfmKorvane::IndicatorChanged);
+        IReflectorPassHost &host = *this;
+        IDebugLog &log = *this;
+        IFeedbackSignals &feedback = *this;
+        FPassProcessor = std::make_unique<TReflectorPassProcessor>(FRun, *FSettings, *FTimeMeter, *FIndicator, host,
+                                                                   log, feedback, *FDlgASyncService, *FEnv.Clock);
+        FLineInterpreter = std::make_unique<TDeviceLineInterpreter>(FRun, log, *FDlgASyncService, *FPassProcessor);
         FSortMode = TLSSortMode::smByName;
         FListMultiselect = false;
         FSerList.clear();
@@ -388,16 +410,20 @@ void TfmKorvane::ClearReflectorStat()
 
 void TfmKorvane::FormDestroy() noexcept
 {
+    Timer1->stop();
     try {
+        FfmDeviceConnect.reset();
         ClearResults();
         ClearReflectorStat();
     } catch (...) {
         // Shutdown goes on whatever a release raised.
     }
+    FLineInterpreter.reset();
+    FPassProcessor.reset();
     FFeedback.reset();
     FSettings.reset();
     savedRes.reset();
-    currRes.reset();
+    FRun.currRes.reset();
 }
 
 void TfmKorvane::UpdateForm()
@@ -405,7 +431,7 @@ void TfmKorvane::UpdateForm()
     TUpdateBracket bracket(FlowLayoutTop);
     FlowLayoutTopLayout->removeWidget(btConnect);
     FlowLayoutTopLayout->insertWidget(0, btConnect, 0, Qt::AlignTop);
-    const bool active = false;
+    const bool active = IsBTConnectionActive();
     btConnect->setVisible(!active);
     btStart->setVisible(active);
     btStop->setVisible(active);
@@ -452,8 +478,8 @@ void TfmKorvane::resizeEvent(QResizeEvent *AEvent)
 bool TfmKorvane::eventFilter(QObject *AWatched, QEvent *AEvent)
 {
     if (AWatched == FlowLayoutBottom) {
-        auto *me = static_cast<QMouseEvent *>(AEvent);
-        switch (AEvent->type()) {
+        const auto *me = dynamic_cast<const QMouseEvent *>(AEvent);
+        switch (me ? AEvent->type() : QEvent::None) {
         case QEvent::MouseButtonPress:
             md = true;
             fx = float(me->position().x());
@@ -504,6 +530,11 @@ void TfmKorvane::ToggleDebugMode()
 
 void TfmKorvane::Chart1Resize()
 {
+    // The progress circles follow the chart's size; the passed ones stay marked.
+    if (FIndicator && !FIndicator->Circles().isEmpty()) {
+        BuildReflectorIndicator();
+        MarkReflectorPassed(FRun.FCurrReflectorIdx - 1);
+    }
     // The debug memo is docked at the right of the chart area.
     const int w = std::min(320, Chart1->width() / 2);
     m1->setGeometry(Chart1->width() - w, 0, w, Chart1->height());
@@ -557,4 +588,318 @@ void TfmKorvane::PlayBeepError()
 {
     if (FFeedback)
         FFeedback->PlayBeepError();
+}
+
+// ---------------------------------------------------------------------------
+// The link and the run
+
+bool TfmKorvane::IsBTConnectionActive()
+{
+    return FfmDeviceConnect && FfmDeviceConnect->IsLinkActive();
+}
+
+bool TfmKorvane::EnsureBTConnection()
+{
+    if (IsBTConnectionActive())
+        return true;
+    OpenBTConnection();
+    return false;
+}
+
+bool TfmKorvane::OpenBTConnection()
+{
+    if (!FfmDeviceConnect) {
+        if (!FEnv.MakeConnection)
+            return false;
+        FfmDeviceConnect = FEnv.MakeConnection();
+        if (!FfmDeviceConnect)
+            return false;
+        FfmDeviceConnect->OnConnect = [this] { ble1Connect(); };
+        FfmDeviceConnect->OnDisconnect = [this] { ble1Disconnect(); };
+        FfmDeviceConnect->SetShowDebugLog(!m1->isHidden());
+    }
+    FConnecting = true;
+    struct TDone
+    {
+        bool &flag;
+        ~TDone() { flag = false; }
+    } done{FConnecting};
+    FfmDeviceConnect->Execute(TDeviceProtocol::DeviceNamePattern, TDeviceProtocol::ServiceUuid,
+                              TDeviceProtocol::TxCharacteristicUuid, TDeviceProtocol::RxCharacteristicUuid);
+    FfmDeviceConnect->Joiner().SetOnBTValue([this](const QString &AValue) { OnBTData(AValue); });
+    FfmDeviceConnect->Sender().SetTxCommandEndTag(TDeviceProtocol::TxCommandEndTag);
+    FfmDeviceConnect->Joiner().SetRxCommandEndTag(TDeviceProtocol::RxCommandEndTag);
+    return false;
+}
+
+void TfmKorvane::btConnectClick()
+{
+    FErrors.Guard([this] {
+        EnsureBTConnection();
+        UpdateForm();
+    });
+}
+
+void TfmKorvane::btStartClick()
+{
+    FErrors.Guard([this] {
+        PlayBeep2();
+        Stop(false);
+        CheckBeforeStart();
+        Start();
+    });
+}
+
+void TfmKorvane::btStopClick()
+{
+    FErrors.Guard([this] {
+        PlayBeep2();
+        Stop(true);
+    });
+}
+
+void TfmKorvane::Start()
+{
+    struct TFinally
+    {
+        TfmKorvane *w;
+        ~TFinally() { w->UpdateForm(); }
+    } finally{this};
+
+    FRun.FMode = TLSMode::lsmIdle;
+    FRun.FCurrReflectorIdx = 0;
+    FRun.FMeasureStart = FEnv.Clock->TickMs();
+    if (!IsBTConnectionActive())
+        return;
+    pnlIndicator->show();
+    pnlIndicator->raise();
+    BuildReflectorIndicator();
+    try {
+        FRun.currRes = NewResult();
+        FRun.FNeedStop = false;
+        FRun.FMeasureSuccesful = false;
+        // Lines that arrive while the start command goes out are ignored.
+        FTimeMeter->Start();
+        FTimeMeter->Pause();
+        cbSession->setEnabled(false);
+        eName->setEnabled(false);
+        btSession->setEnabled(false);
+        FfmDeviceConnect->Joiner().ClearCurrentPacket();
+        SendBTCommand(TDeviceProtocol::StartCommand(*FSettings));
+        FRun.FMode = TLSMode::lsmMeasure;
+        FTimeMeter->Start();
+    } catch (...) {
+        pnlIndicator->hide();
+        HideResultIndicator();
+        PlayBeepError();
+        throw;
+    }
+}
+
+void TfmKorvane::Stop(bool ASendSopCommand)
+{
+    struct TFinally
+    {
+        TfmKorvane *w;
+        ~TFinally() { w->UpdateForm(); }
+    } finally{this};
+
+    FRun.FMode = TLSMode::lsmIdle;
+    if (ASendSopCommand && IsBTConnectionActive()) {
+        SendBTCommand(TDeviceProtocol::StopCommand);
+        FEnv.Clock->SleepMs(200);
+    }
+    eName->setEnabled(true);
+    cbSession->setEnabled(true);
+    btSession->setEnabled(true);
+    pnlIndicator->hide();
+}
+
+void TfmKorvane::Timer1Timer()
+{
+    // A start request is served before a stop request of the same tick.
+    if (FRun.FNeedStart) {
+        FRun.FNeedStart = false;
+        btStartClick();
+    }
+    if (FRun.FNeedStop) {
+        FRun.FNeedStop = false;
+        FErrors.Guard([this] {
+            struct TFinish
+            {
+                TfmKorvane *w;
+                ~TFinish() noexcept { w->FErrors.Guard([this] { w->DoFinish(); }); }
+            } finish{this};
+            if (FRun.FMeasureSuccesful)
+                Stop(false); // "STOP" is already queued
+            else {
+                PlayBeep2();
+                Stop(true);
+            }
+        });
+    }
+}
+
+void TfmKorvane::ble1Connect()
+{
+    // The stop that Timer1 then makes sends "STOP", the first command after
+    // a connection, which also switches the device's notifications on.
+    FRun.FNeedStop = true;
+    UpdateFormAsync();
+}
+
+void TfmKorvane::ble1Disconnect()
+{
+    FErrors.Guard([this] {
+        PlayBeepError();
+        Stop(true);
+    });
+    UpdateFormAsync();
+}
+
+void TfmKorvane::btStateClick()
+{
+    FErrors.Guard([this] {
+        if (EnsureBTConnection())
+            SendBTCommand(TDeviceProtocol::StateCommand);
+    });
+}
+
+void TfmKorvane::chkProbeChange()
+{
+    const bool on = chkProbe->isChecked();
+    if (on)
+        tmProbe->start();
+    else
+        tmProbe->stop();
+    pnlResultIndicator->setVisible(on);
+    if (on)
+        pnlResultIndicator->raise();
+    lResultIndicator->clear();
+}
+
+void TfmKorvane::tmProbeTimer()
+{
+    // A tick while the connection window it opened is still shown waits.
+    if (FConnecting)
+        return;
+    FErrors.Guard([this] {
+        if (EnsureBTConnection())
+            SendBTCommand(TDeviceProtocol::ProbeCommand);
+    });
+}
+
+void TfmKorvane::SendBTCommand(const QString &ACommand)
+{
+    if (FfmDeviceConnect)
+        FfmDeviceConnect->Sender().SendCommand(ACommand);
+}
+
+void TfmKorvane::SendBTCommandAsync(const QString &ACommand)
+{
+    if (FfmDeviceConnect)
+        FfmDeviceConnect->Sender().SendCommandAsync(ACommand);
+}
+
+// ---------------------------------------------------------------------------
+// The device's text and reflector passes
+
+void TfmKorvane::OnBTData(const QString &AValue)
+{
+    FErrors.Guard([&] { FLineInterpreter->OnBTData(AValue); });
+}
+
+void TfmKorvane::OnSensorData(double ADeviceTime, double AFluxValue)
+{
+    FPassProcessor->OnSensorData(ADeviceTime, AFluxValue);
+}
+
+void TfmKorvane::RegisterReflectorPass(double ADeviceTime)
+{
+    FPassProcessor->RegisterReflectorPass(ADeviceTime);
+}
+
+void TfmKorvane::BuildReflectorIndicator()
+{
+    if (FSettings)
+        FIndicator->BuildReflectorIndicator(Chart1->width(), Chart1->height(), FSettings->ReflectorCount);
+}
+
+void TfmKorvane::MarkReflectorPassed(int AIndex)
+{
+    FIndicator->MarkReflectorPassed(AIndex);
+}
+
+void TfmKorvane::IndicatorChanged()
+{
+    QList<TReflectorIndicatorPanel::TCircle> circles;
+    for (const TReflectorIndicator::TCircle &c : FIndicator->Circles())
+        circles.append({c.Bounds, QColor::fromRgba(c.Fill)});
+    pnlIndicator->setGeometry(FIndicator->PanelBounds());
+    pnlIndicator->SetCircles(circles);
+}
+
+bool TfmKorvane::IsProbeChecked()
+{
+    return chkProbe->isChecked();
+}
+
+void TfmKorvane::SetResultIndicatorText(const QString &AText)
+{
+    lResultIndicator->setText(AText);
+}
+
+int TfmKorvane::LineCount() const
+{
+    return m1->document()->isEmpty() ? 0 : m1->document()->blockCount();
+}
+
+void TfmKorvane::Clear()
+{
+    m1->clear();
+}
+
+void TfmKorvane::Append(const QString &ALine)
+{
+    m1->appendPlainText(ALine);
+}
+
+// ---------------------------------------------------------------------------
+// Naming and saving of runs
+
+std::unique_ptr<TLSResult> TfmKorvane::NewResult() const
+{
+    auto r = std::make_unique<TLSResult>();
+    r->ReflectorCount = FSettings->ReflectorCount;
+    for (int i = 0; i < r->SegmentCount(); ++i)
+        r->ReflectorDistances[i] = FSettings->ReflectorDistances[i];
+    return r;
+}
+
+void TfmKorvane::CheckBeforeStart()
+{
+    if (!IsBTConnectionActive()) {
+        PlayBeepError();
+        EnsureBTConnection();
+        throw ESilentAbort();
+    }
+    if (cbSession->currentIndex() < 0) {
+        PlayBeepError();
+        throw EAppError(QStringLiteral("Необходимо выбрать сессию из списка или начать новую"));
+    }
+    if (!SessionNames::IsValidName(eName->text())) {
+        PlayBeepError();
+        throw EAppError(QStringLiteral("Недопустимые символы в наименовании измерения"));
+    }
+}
+
+void TfmKorvane::DoFinish()
+{
+    struct TFinally
+    {
+        bool &flag;
+        ~TFinally() { flag = false; }
+    } finally{FRun.FMeasureSuccesful};
+    if (!FRun.FMeasureSuccesful)
+        return;
 }

@@ -2,8 +2,12 @@
 
 #include "app/ErrorDisplay.h"
 #include "app/KorvaneEnvironment.h"
+#include "device/IDebugLog.h"
+#include "sound/IFeedbackSignals.h"
 #include "storage/LSResult.h"
+#include "timing/IReflectorPassHost.h"
 #include "timing/LSMode.h"
+#include "timing/RunState.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -11,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-class IFeedbackSignals;
+class IConnectionManager;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -25,9 +29,12 @@ class QSpinBox;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
+class TDeviceLineInterpreter;
 class TLSSettings;
-class TTimeMeter;
+class TReflectorIndicator;
 class TReflectorIndicatorPanel;
+class TReflectorPassProcessor;
+class TTimeMeter;
 
 enum class TLSSortMode { smByName, smByMeasuretime, smByFinalTime };
 
@@ -36,7 +43,10 @@ struct TLSSessionReflectorStat;
 // The main window. It owns every piece of run, session and display state:
 // the settings, the stopwatch, the loaded measurements, the statistics and
 // the current and last saved measurement.
-class TfmKorvane : public QMainWindow
+class TfmKorvane : public QMainWindow,
+                   private IReflectorPassHost,
+                   private IDebugLog,
+                   private IFeedbackSignals
 {
     Q_OBJECT
 
@@ -47,25 +57,62 @@ public:
     static QString Caption();
 
     void ApplySettings();
+
+    // The link and the run.
+    bool IsBTConnectionActive() override;
+    bool EnsureBTConnection();
+    bool OpenBTConnection();
+    void Start();
+    void Stop(bool ASendSopCommand);
     void UpdateForm();
     void UpdateFormAsync();
+    void SendBTCommand(const QString &ACommand);
+    void SendBTCommandAsync(const QString &ACommand) override;
 
-    void ShowFinalTime(double ATimeMs);
+    // The device's text and reflector passes.
+    void OnBTData(const QString &AValue);
+    void OnSensorData(double ADeviceTime, double AFluxValue);
+    void RegisterReflectorPass(double ADeviceTime);
+    void BuildReflectorIndicator();
+    void MarkReflectorPassed(int AIndex);
+
+    // Naming and saving of runs.
+    std::unique_ptr<TLSResult> NewResult() const;
+    void CheckBeforeStart();
+    void DoFinish();
+
+    void ShowFinalTime(double ATimeMs) override;
     void ShowResultIndicator();
     void HideResultIndicator();
 
-    void PlayBeep1();
-    void PlayBeep2();
-    void PlayBeepError();
+    void PlayBeep1() override;
+    void PlayBeep2() override;
+    void PlayBeepError() override;
 
     // Read access for tests and for the windows of later parts.
     TLSSettings &Settings() { return *FSettings; }
     const QString &DataPath() const { return FDataPath; }
     int DebugTapCounter() const { return FDebugTapCounter; }
     int AsyncUpdateCounter() const { return FAsyncUpdateCounter; }
-    TLSMode Mode() const { return FMode; }
+    TLSMode Mode() const { return FRun.FMode; }
+    const TRunState &Run() const { return FRun; }
+    TRunState &Run() { return FRun; }
+    const TTimeMeter &TimeMeter() const { return *FTimeMeter; }
+    IConnectionManager *Connection() const { return FfmDeviceConnect.get(); }
+    const TReflectorIndicator &Indicator() const { return *FIndicator; }
 
 public Q_SLOTS:
+    // Event handlers, named after their components.
+    void btConnectClick();
+    void btStartClick();
+    void btStopClick();
+    void btStateClick();
+    void chkProbeChange();
+    void Timer1Timer();
+    void tmProbeTimer();
+    void ble1Connect();
+    void ble1Disconnect();
+    void ble1CharacteristicRead() {}
     void FormResize();
     void tmUpdateFormTimer();
     void tmResultDisplayTimer();
@@ -85,6 +132,15 @@ private:
     void ClearReflectorStat();
     void ToggleDebugMode();
     void Chart1Resize();
+    void IndicatorChanged();
+
+    // IReflectorPassHost
+    bool IsProbeChecked() override;
+    void SetResultIndicatorText(const QString &AText) override;
+    // IDebugLog: the memo m1
+    int LineCount() const override;
+    void Clear() override;
+    void Append(const QString &ALine) override;
 
     TKorvaneEnvironment FEnv;
     TErrorDisplay FErrors;
@@ -95,15 +151,18 @@ private:
     std::unique_ptr<TLSSettings> FSettings;
     TTimeMeter *FTimeMeter = nullptr; // owned by the window
     std::unique_ptr<TLSResult> savedRes;
-    std::unique_ptr<TLSResult> currRes;
+    // Mode, requests, counters and the record of the current run (currRes).
+    TRunState FRun;
+    std::unique_ptr<IConnectionManager> FfmDeviceConnect;
+    // The connection window is open: a probe tick must not open another.
+    bool FConnecting = false;
+    TReflectorIndicator *FIndicator = nullptr; // owned by the window
+    std::unique_ptr<TDeviceLineInterpreter> FLineInterpreter;
+    std::unique_ptr<TReflectorPassProcessor> FPassProcessor;
     std::vector<std::unique_ptr<TLSResult>> FSerList;
     std::vector<std::unique_ptr<TLSSessionReflectorStat>> FReflectorStat;
     int FCurrSerIdx = -1;
     QString FDataPath;
-    TLSMode FMode = TLSMode::lsmIdle;
-    bool FNeedStart = false;
-    bool FNeedStop = false;
-    bool FMeasureSuccesful = false;
     bool FLock = false;
     TLSSortMode FSortMode = TLSSortMode::smByName;
     bool FListMultiselect = false;

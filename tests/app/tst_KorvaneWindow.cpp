@@ -1,11 +1,6 @@
-#include "FakeClock.h"
-#include "FakeDialogService.h"
 #include "LocaleGuard.h"
-#include "TempDataFolders.h"
+#include "WindowFixture.h"
 
-#include "app/KorvaneFmA.h"
-#include "sound/IFeedbackSignals.h"
-#include "storage/LSUtils.h"
 #include "view/ReflectorIndicatorPanel.h"
 
 #include <QCheckBox>
@@ -20,51 +15,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
-
-// Feedback signals that write into a list the fixture keeps.
-class TRecordingFeedback final : public IFeedbackSignals
-{
-public:
-    explicit TRecordingFeedback(QStringList &AList) : FList(AList) {}
-    void PlayBeep1() override { FList.append(QStringLiteral("beep1")); }
-    void PlayBeep2() override { FList.append(QStringLiteral("beep2")); }
-    void PlayBeepError() override { FList.append(QStringLiteral("error")); }
-
-private:
-    QStringList &FList;
-};
-
-// One window on doubles: temporary folders, fake clock, recorded dialogs.
-struct TWindowFixture
-{
-    TTempDataFolders folders;
-    TFakeClock clock;
-    TFakeDialogService dialogs;
-    QStringList played;
-    std::unique_ptr<TfmKorvane> window;
-
-    void Create(bool ARunBar = true)
-    {
-        TKorvaneEnvironment env;
-        env.Dialogs = &dialogs;
-        env.Clock = &clock;
-        env.Folders = &folders;
-        env.RunBarAvailable = ARunBar;
-        env.MakeFeedback = [this](const TLSSettings &) { return std::make_unique<TRecordingFeedback>(played); };
-        window = std::make_unique<TfmKorvane>(env);
-    }
-
-    void WriteSettings(const QByteArray &AData)
-    {
-        QDir().mkpath(QFileInfo(folders.SettingsFileName()).absolutePath());
-        QFile f(folders.SettingsFileName());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(AData);
-    }
-};
-
-} // namespace
 
 class TestKorvaneWindow : public QObject
 {
