@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -8,6 +10,7 @@ class IConnectionManager;
 class IDataFolders;
 class IDialogService;
 class IFeedbackSignals;
+class IShell;
 class TLSSettings;
 
 // The platform services the main window works with. The program entry
@@ -22,6 +25,10 @@ struct TKorvaneEnvironment
     // Makes the connection manager on the first connect; without it the
     // window cannot connect.
     std::function<std::unique_ptr<IConnectionManager>()> MakeConnection;
+    // Opens addresses and folders (settings window); may be null.
+    IShell *Shell = nullptr;
+    // Address of the help page.
+    QString HelpUrl;
     // The run bar is shown when the machine has a Bluetooth adapter.
     bool RunBarAvailable = false;
 };

@@ -8,6 +8,7 @@
 #include "device/IConnectionManager.h"
 #include "device/PacketJoiner.h"
 #include "dialogs/IDialogService.h"
+#include "dialogs/SettingsFm.h"
 #include "storage/LSUtils.h"
 #include "storage/SessionNames.h"
 #include "timing/IClock.h"
@@ -294,6 +295,7 @@ void TfmKorvane::BuildLayout()
     connect(tmUpdateForm, &QTimer::timeout, this, &TfmKorvane::tmUpdateFormTimer);
     connect(Timer1, &QTimer::timeout, this, &TfmKorvane::Timer1Timer);
     connect(tmProbe, &QTimer::timeout, this, &TfmKorvane::tmProbeTimer);
+    connect(btSettings, &QPushButton::clicked, this, &TfmKorvane::btSettingsClick);
     connect(btConnect, &QPushButton::clicked, this, &TfmKorvane::btConnectClick);
     connect(btStart, &QPushButton::clicked, this, &TfmKorvane::btStartClick);
     connect(btStop, &QPushButton::clicked, this, &TfmKorvane::btStopClick);
@@ -902,4 +904,18 @@ void TfmKorvane::DoFinish()
     } finally{FRun.FMeasureSuccesful};
     if (!FRun.FMeasureSuccesful)
         return;
+}
+
+void TfmKorvane::btSettingsClick()
+{
+    // The window edits a copy and copies it back on "OK"; the settings file
+    // is written only when the name field is left.
+    FErrors.Guard([this] {
+        TSettingsMaster master;
+        master.DataPath = FDataPath;
+        master.Shell = FEnv.Shell;
+        master.HelpUrl = FEnv.HelpUrl;
+        master.Window = this;
+        ShowSettings(*FSettings, master);
+    });
 }

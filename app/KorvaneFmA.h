@@ -113,6 +113,7 @@ public Q_SLOTS:
     void ble1Connect();
     void ble1Disconnect();
     void ble1CharacteristicRead() {}
+    void btSettingsClick();
     void FormResize();
     void tmUpdateFormTimer();
     void tmResultDisplayTimer();

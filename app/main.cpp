@@ -1,6 +1,11 @@
 #include "app/KorvaneFmA.h"
 #include "app/StandardDataFolders.h"
+#include "device/IConnectionManager.h"
 #include "dialogs/QtDialogService.h"
+#include "dialogs/SettingsFm.h"
+#include "sound/IFeedbackSignals.h"
+#include "sound/QtShell.h"
+#include "sound/SystemSound.h"
 #include "timing/SystemClock.h"
 
 #include <QApplication>
@@ -23,11 +28,15 @@ int main(int argc, char *argv[])
         title = QStringLiteral("Quorvel02");
     TStandardDataFolders folders(title);
     TQtDialogService dialogs;
+    TQtShell shell;
 
     TKorvaneEnvironment env;
     env.Dialogs = &dialogs;
     env.Clock = &TSystemClock::Instance();
     env.Folders = &folders;
+    env.Shell = &shell;
+    env.HelpUrl = HelpPageUrl();
+    env.MakeFeedback = MakeSystemFeedbackSignals;
     env.RunBarAvailable = !QBluetoothLocalDevice::allDevices().isEmpty();
 
     TfmKorvane window(env);
