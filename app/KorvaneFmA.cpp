@@ -274,6 +274,13 @@ void TfmKorvane::BuildLayout()
         b->setIconSize(QSize(32, 32));
     }
     chkProbe->setFixedHeight(64);
+    // The run bar is used from a few metres away, gloves on.
+    QFont barFont = btStart->font();
+    barFont.setPointSize(14);
+    barFont.setBold(true);
+    for (QWidget *w : {static_cast<QWidget *>(btStart), static_cast<QWidget *>(btStop),
+                       static_cast<QWidget *>(btConnect), static_cast<QWidget *>(btState), static_cast<QWidget *>(chkProbe)})
+        w->setFont(barFont);
     btState->hide();
     chkProbe->hide();
     // Children sit at the top of the bar, which is sized from their bottoms.
