@@ -144,7 +144,7 @@ void TestQtFileSystem::sameFile()
     QVERIFY(FFs.SameFile(Path(QStringLiteral("S/a.strc")), Path(QStringLiteral("S/../S/a.strc"))));
     QVERIFY(!FFs.SameFile(Path(QStringLiteral("S/a.strc")), Path(QStringLiteral("S/b.strc"))));
     QVERIFY(!FFs.SameFile(Path(QStringLiteral("S/a.strc")), Path(QStringLiteral("S/missing.strc"))));
-    // This file system tells letter case apart.
+    // Letter case counts as far as this file system counts it.
     const bool caseBlind = QFileInfo::exists(Path(QStringLiteral("S/A.strc")));
     QCOMPARE(FFs.SameFile(Path(QStringLiteral("S/a.strc")), Path(QStringLiteral("S/A.strc"))), caseBlind);
 }
