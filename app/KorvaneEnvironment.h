@@ -10,6 +10,7 @@ class IConnectionManager;
 class IDataFolders;
 class IDialogService;
 class IFeedbackSignals;
+class IFileSystem;
 class IShell;
 class TLSSettings;
 
@@ -25,6 +26,8 @@ struct TKorvaneEnvironment
     // Makes the connection manager on the first connect; without it the
     // window cannot connect.
     std::function<std::unique_ptr<IConnectionManager>()> MakeConnection;
+    // Folder and file operations on the sessions; null: the real ones.
+    IFileSystem *FileSystem = nullptr;
     // Opens addresses and folders (settings window); may be null.
     IShell *Shell = nullptr;
     // Address of the help page.

@@ -9,16 +9,21 @@
 #include "device/PacketJoiner.h"
 #include "dialogs/IDialogService.h"
 #include "dialogs/SettingsFm.h"
+#include "dialogs/dlgInputFm.h"
 #include "storage/LSUtils.h"
+#include "storage/QtFileSystem.h"
 #include "storage/SessionNames.h"
+#include "storage/SessionStore.h"
 #include "timing/IClock.h"
 #include "timing/ReflectorIndicator.h"
 #include "timing/ReflectorPassProcessor.h"
 #include "timing/TimeMeter.h"
 #include "view/ReflectorIndicatorPanel.h"
 #include "view/ResultIndicator.h"
+#include "view/TreeNode.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +33,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -290,6 +296,22 @@ void TfmKorvane::BuildLayout()
     FlowLayoutTopLayout->addStretch(1);
     outer->addWidget(FlowLayoutTop);
 
+    // The session menu and the list menu.
+    ppSessMenu = Named(new QMenu(this), "ppSessMenu");
+    mSessAdd = Named(ppSessMenu->addAction(QStringLiteral("Новая")), "mSessAdd");
+    mSessEdit = Named(ppSessMenu->addAction(QStringLiteral("Переименовать")), "mSessEdit");
+    mSessCopy = Named(ppSessMenu->addAction(QStringLiteral("Создать копию")), "mSessCopy");
+    mSessDel = Named(ppSessMenu->addAction(QStringLiteral("Удалить")), "mSessDel");
+    ppListMenu = Named(new QMenu(this), "ppListMenu");
+    mListEdit = Named(ppListMenu->addAction(QStringLiteral("Изменить")), "mListEdit");
+    mListDel = Named(ppListMenu->addAction(QStringLiteral("Удалить")), "mListDel");
+    mListGroup = Named(ppListMenu->addAction(QStringLiteral("Усреднить")), "mListGroup");
+    for (QMenu *menu : {ppSessMenu, ppListMenu}) {
+        QFont f = menu->font();
+        f.setPointSize(14);
+        menu->setFont(f);
+    }
+
     // Timers.
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(50);
@@ -303,6 +325,19 @@ void TfmKorvane::BuildLayout()
     connect(Timer1, &QTimer::timeout, this, &TfmKorvane::Timer1Timer);
     connect(tmProbe, &QTimer::timeout, this, &TfmKorvane::tmProbeTimer);
     connect(btSettings, &QPushButton::clicked, this, &TfmKorvane::btSettingsClick);
+    connect(cbSession, &QComboBox::currentIndexChanged, this, &TfmKorvane::cbSessionChange);
+    connect(btSession, &QToolButton::clicked, this, &TfmKorvane::btSessionClick);
+    connect(btListCommand, &QToolButton::clicked, this, &TfmKorvane::btListCommandClick);
+    connect(btMultiSelect, &QToolButton::pressed, this, &TfmKorvane::btMultiSelectMouseDown);
+    connect(eName, &QLineEdit::returnPressed, eName, [this] { eName->clearFocus(); });
+    eName->installEventFilter(this);
+    connect(mSessAdd, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionAddAction(); }); });
+    connect(mSessEdit, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionEditAction(); }); });
+    connect(mSessCopy, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionCopyAction(); }); });
+    connect(mSessDel, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionDelAction(); }); });
+    connect(mListEdit, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoEditAction(); }); });
+    connect(mListDel, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoDeleteAction(); }); });
+    connect(mListGroup, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoGroupAction(); }); });
     connect(btConnect, &QPushButton::clicked, this, &TfmKorvane::btConnectClick);
     connect(btStart, &QPushButton::clicked, this, &TfmKorvane::btStartClick);
     connect(btStop, &QPushButton::clicked, this, &TfmKorvane::btStopClick);
@@ -355,6 +390,12 @@ void TfmKorvane::FormCreate()
         FDebugTapCounter = 0;
         FAsyncUpdateCounter = 0;
         FDataPath = FEnv.Folders->SessionsPath();
+        IFileSystem *fs = FEnv.FileSystem;
+        if (!fs) {
+            FOwnFileSystem = std::make_unique<TQtFileSystem>();
+            fs = FOwnFileSystem.get();
+        }
+        FStore = std::make_unique<TSessionStore>(FDataPath, *fs);
         // The run bar needs a Bluetooth adapter; without one the window
         // serves to view and manage stored sessions.
         FlowLayoutTop->setVisible(FEnv.RunBarAvailable);
@@ -391,31 +432,8 @@ void TfmKorvane::ApplySettings()
     UpdateForm();
 }
 
-void TfmKorvane::ListSessions()
-{
-    FLock = true;
-    struct TUnlock
-    {
-        bool &lock;
-        ~TUnlock() { lock = false; }
-    } unlock{FLock};
-    cbSession->clear();
-    const QStringList names = QDir(FDataPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    cbSession->addItems(names);
-    cbSession->setCurrentIndex(-1);
-}
 
-void TfmKorvane::ClearResults()
-{
-    tw1->clear();
-    FSerList.clear();
-    FCurrSerIdx = -1;
-}
 
-void TfmKorvane::ClearReflectorStat()
-{
-    FReflectorStat.clear();
-}
 
 void TfmKorvane::FormDestroy() noexcept
 {
@@ -512,6 +530,8 @@ bool TfmKorvane::eventFilter(QObject *AWatched, QEvent *AEvent)
     } else if ((AWatched == pnlResultIndicator || AWatched == lResultIndicator) && AEvent->type() == QEvent::MouseButtonPress) {
         HideResultIndicator();
         return true;
+    } else if (AWatched == eName && AEvent->type() == QEvent::FocusOut) {
+        eNameExit();
     } else if (AWatched == Chart1 && AEvent->type() == QEvent::Resize) {
         Chart1Resize();
     }
@@ -909,8 +929,440 @@ void TfmKorvane::DoFinish()
         bool &flag;
         ~TFinally() { flag = false; }
     } finally{FRun.FMeasureSuccesful};
-    if (!FRun.FMeasureSuccesful)
+    if (!FRun.FMeasureSuccesful || !FRun.currRes)
         return;
+
+    SessionNames::TResultNameSearch search = SessionNames::FindFreeResultName(
+        eName->text(), eNum->value(), [this](const QString &AName) { return !CheckNewResultName(AName, false); });
+    QString notice;
+    if (search.Status == TNameCheck::ncFree) {
+        eNum->setValue(search.Number);
+        if (search.Renumbered())
+            notice = SessionTexts::RenumberedMessage(search.FirstChoice, search.Name);
+    } else {
+        // Every number up to the largest is taken: the run is kept under the
+        // last name with a suffix rather than lost.
+        QString name;
+        for (int k = 1;; ++k) {
+            name = search.Name + QStringLiteral("_%1").arg(k);
+            if (CheckNewResultName(name, false))
+                break;
+        }
+        notice = QStringLiteral("Нумератор измерений достиг наибольшего значения, и измерение \"%1\" уже существует.\r\n"
+                                "Измерение сохранено под названием \"%2\"")
+                     .arg(search.Name, name);
+        search.Name = name;
+    }
+    FRun.currRes->Descr = search.Name;
+    if (!notice.isEmpty())
+        FDlgASyncService->MessageDialogAsync(notice, TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK,
+                                             [this](int) { ShowResultIndicator(); });
+    FRun.currRes->Active = true;
+    eNum->setValue(eNum->value() + 1);
+    FSerList.push_back(std::move(FRun.currRes));
+    TLSResult &r = *FSerList.back();
+    RedrawResults();
+    RebuildResultTree();
+    if (tw1->topLevelItemCount() > 0)
+        tw1->setCurrentItem(tw1->topLevelItem(tw1->topLevelItemCount() - 1));
+    SaveResult(r);
+}
+
+void TfmKorvane::SaveResult(const TLSResult &R)
+{
+    FStore->SaveResult(CurrentSession(), R);
+}
+
+QString TfmKorvane::CurrentSession() const
+{
+    return cbSession->currentIndex() >= 0 ? cbSession->currentText() : QString();
+}
+
+bool TfmKorvane::ResultExists(const QString &AName) const
+{
+    return SessionNames::ResultExists(FSerList, AName);
+}
+
+bool TfmKorvane::CheckNewResultName(const QString &AName, bool AShowMessages)
+{
+    switch (FStore->CheckNewResultName(FSerList, CurrentSession(), AName)) {
+    case TNameCheck::ncFree:
+        return true;
+    case TNameCheck::ncTaken:
+        if (AShowMessages)
+            FDlgASyncService->MessageDialogAsync(SessionTexts::ResultExists, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+        return false;
+    case TNameCheck::ncInvalid:
+        if (AShowMessages)
+            FDlgASyncService->MessageDialogAsync(SessionTexts::InvalidName, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+        return false;
+    }
+    return false;
+}
+
+void TfmKorvane::eNameExit()
+{
+    FErrors.Guard([this] {
+        FSettings->BaseTestName = eName->text();
+        FSettings->Save();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Sessions
+
+namespace {
+
+// Sets a flag for one scope, clearing it also when the scope is left by an
+// exception.
+class TLockGuard
+{
+public:
+    explicit TLockGuard(bool &AFlag) : FFlag(AFlag) { FFlag = true; }
+    ~TLockGuard() { FFlag = false; }
+    TLockGuard(const TLockGuard &) = delete;
+    TLockGuard &operator=(const TLockGuard &) = delete;
+
+private:
+    bool &FFlag;
+};
+
+} // namespace
+
+void TfmKorvane::ListSessions()
+{
+    TLockGuard lock(FLock);
+    cbSession->clear();
+    cbSession->addItems(FStore->ListSessions());
+    cbSession->setCurrentIndex(-1);
+}
+
+void TfmKorvane::cbSessionChange()
+{
+    if (FLock || cbSession->currentIndex() < 0)
+        return;
+    FErrors.Guard([this] { LoadSession(cbSession->currentText()); });
+}
+
+void TfmKorvane::LoadSession(const QString &AName)
+{
+    SetListMultiselect(false);
+    ClearResults();
+    TSessionLoad load = FStore->LoadSession(AName, [this] { return NewResult(); });
+    FSerList = std::move(load.Results);
+    CalcReflectorStat();
+    RedrawResults();
+    RebuildResultTree();
+    // Files that could not be read are left out, and the user is told once.
+    if (!load.SkippedFiles.isEmpty())
+        FDlgASyncService->MessageDialogAsync(load.SkippedMessage(), TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
+}
+
+bool TfmKorvane::SessionExists(const QString &AName) const
+{
+    return FStore->SessionExists(AName);
+}
+
+bool TfmKorvane::CheckNewSessionName(const QString &AName)
+{
+    switch (FStore->CheckNewSessionName(AName)) {
+    case TNameCheck::ncFree:
+        return true;
+    case TNameCheck::ncTaken:
+        FDlgASyncService->MessageDialogAsync(SessionTexts::SessionExists, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+        return false;
+    case TNameCheck::ncInvalid:
+        FDlgASyncService->MessageDialogAsync(SessionTexts::InvalidName, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+        return false;
+    }
+    return false;
+}
+
+void TfmKorvane::btSessionClick()
+{
+    ppSessMenu->popup(btSession->mapToGlobal(QPoint(0, btSession->height())));
+}
+
+void TfmKorvane::DoSessionAddAction()
+{
+    FDlgASyncService->InputQueryAsync(QString(), SessionTexts::SessionPrompt,
+                                      SessionNames::DefaultSessionName(QDate::currentDate()),
+                                      [this](int AResult, const QString &AValue) { SessionAddClosed(AResult, AValue); });
+}
+
+void TfmKorvane::SessionAddClosed(int AModalResult, const QString &AValue)
+{
+    FErrors.Guard([&] {
+        TLockGuard lock(FLock);
+        if (AModalResult != mrOk || !CheckNewSessionName(AValue))
+            return;
+        FStore->CreateSession(AValue);
+        cbSession->addItem(AValue);
+        cbSession->setCurrentIndex(cbSession->count() - 1);
+        LoadSession(AValue);
+    });
+}
+
+void TfmKorvane::DoSessionEditAction()
+{
+    if (cbSession->currentIndex() < 0)
+        return;
+    DlgInputString(SessionTexts::RenameSessionCaption, SessionTexts::SessionNameLabel, cbSession->currentText(),
+                   [this](TfmDlgInput *ADialog, int AResult) { SessionEditClosed(ADialog, AResult); }, this);
+}
+
+void TfmKorvane::SessionEditClosed(TfmDlgInput *ADialog, int AModalResult)
+{
+    FErrors.Guard([&] {
+        if (cbSession->currentIndex() < 0 || AModalResult != mrOk)
+            return;
+        TLockGuard lock(FLock);
+        const QString oldName = cbSession->currentText();
+        const QString newName = ADialog->Params().StringValue;
+        // A change of Latin letter case only changes nothing.
+        if (!SessionNames::SameIgnoringAsciiCase(newName, oldName) && CheckNewSessionName(newName)) {
+            FStore->RenameSession(oldName, newName);
+            cbSession->setItemText(cbSession->currentIndex(), newName);
+        }
+        cbSession->update();
+    });
+}
+
+void TfmKorvane::DoSessionCopyAction()
+{
+    if (cbSession->currentIndex() < 0)
+        return;
+    DlgInputString(SessionTexts::CopySessionCaption, SessionTexts::SessionNameLabel,
+                   cbSession->currentText() + QLatin1Char('_'),
+                   [this](TfmDlgInput *ADialog, int AResult) { SessionCopyClosed(ADialog, AResult); }, this);
+}
+
+void TfmKorvane::SessionCopyClosed(TfmDlgInput *ADialog, int AModalResult)
+{
+    if (cbSession->currentIndex() < 0 || AModalResult != mrOk)
+        return;
+    const QString oldName = cbSession->currentText();
+    const QString newName = ADialog->Params().StringValue;
+    FErrors.Guard([&] {
+        TLockGuard lock(FLock);
+        if (CheckNewSessionName(newName)) {
+            SetListMultiselect(false);
+            ClearResults();
+            FStore->CopySession(oldName, newName);
+        }
+    });
+    // In every case: a refused name that names an existing session selects
+    // and loads that session.
+    FErrors.Guard([&] {
+        cbSession->update();
+        ListSessions();
+        const int i = cbSession->findText(newName);
+        if (i >= 0)
+            cbSession->setCurrentIndex(i);
+    });
+}
+
+void TfmKorvane::DoSessionDelAction()
+{
+    if (cbSession->currentIndex() < 0)
+        return;
+    FDlgASyncService->MessageDialogAsync(SessionTexts::DeleteQuestion(cbSession->currentText()),
+                                         TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbOKCancel,
+                                         [this](int AResult) { SessionDelClosed(AResult); });
+}
+
+void TfmKorvane::SessionDelClosed(int AModalResult)
+{
+    if (cbSession->currentIndex() < 0 || AModalResult != mrOk)
+        return;
+    const QString name = cbSession->currentText();
+    FErrors.Guard([&] {
+        TLockGuard lock(FLock);
+        SetListMultiselect(false);
+        ClearResults();
+        FStore->DeleteSession(name);
+    });
+    // Also when the deletion failed: no session is selected afterwards.
+    FErrors.Guard([this] { ListSessions(); });
+}
+
+// ---------------------------------------------------------------------------
+// The list of loaded measurements
+
+void TfmKorvane::FreeResult(int AIndex)
+{
+    if (AIndex < 0 || AIndex >= int(FSerList.size()))
+        return;
+    FSerList.erase(FSerList.begin() + AIndex);
+    UpdateForm();
+}
+
+void TfmKorvane::ClearResults()
+{
+    tw1->clear();
+    for (int i = int(FSerList.size()) - 1; i >= 0; --i)
+        FreeResult(i);
+    FSerList.clear();
+    FCurrSerIdx = -1;
+    ResetChartZoom();
+}
+
+void TfmKorvane::DeleteResult(TLSResult *R)
+{
+    const auto it = std::find_if(FSerList.begin(), FSerList.end(), [R](const auto &p) { return p.get() == R; });
+    if (it == FSerList.end())
+        return;
+    FStore->DeleteResultFile(CurrentSession(), R->Descr); // a failure to delete is ignored
+    FSerList.erase(it);
+}
+
+void TfmKorvane::SetListMultiselect(bool AValue)
+{
+    FListMultiselect = AValue;
+    btMultiSelect->setText(AValue ? QStringLiteral("☑") : QStringLiteral("☐"));
+    btMultiSelect->setStyleSheet(AValue ? QStringLiteral("QToolButton { color: #FFFFFF; background: #4169E1; }")
+                                        : QStringLiteral("QToolButton { color: #000000; }"));
+    SetResultTreeMultiSelectMode(tw1, AValue);
+}
+
+void TfmKorvane::btMultiSelectMouseDown()
+{
+    SetListMultiselect(!FListMultiselect);
+}
+
+void TfmKorvane::RebuildResultTree()
+{
+    ::RebuildResultTree(tw1, FSerList, FListMultiselect,
+                        [this](TResultTreeItem *ASender) { ResultItemCheckedChange(ASender); });
+}
+
+void TfmKorvane::ResultItemCheckedChange(TResultTreeItem *ASender)
+{
+    // A measurement's shown or hidden state lives in its file.
+    FErrors.Guard([&] {
+        if (ASender && ASender->LSResult())
+            SaveResult(*ASender->LSResult());
+    });
+}
+
+QList<TResultTreeItem *> TfmKorvane::GetMultiSelectedItems() const
+{
+    return ::GetMultiSelectedItems(tw1);
+}
+
+void TfmKorvane::CalcReflectorStat()
+{
+    ClearReflectorStat();
+}
+
+void TfmKorvane::ClearReflectorStat()
+{
+    FReflectorStat.clear();
+}
+
+void TfmKorvane::RedrawResults()
+{
+    // The chart draws the loaded measurements once it exists.
+}
+
+void TfmKorvane::ResetChartZoom()
+{
+}
+
+void TfmKorvane::btListCommandClick()
+{
+    ppListMenu->popup(btListCommand->mapToGlobal(QPoint(-ppListMenu->sizeHint().width(), 0)));
+}
+
+void TfmKorvane::DoEditAction()
+{
+    TResultTreeItem *item = SelectedResultTreeItem(tw1);
+    if (!item || !item->LSResult())
+        return;
+    const TLSResult &r = *item->LSResult();
+    DlgInputStringColor(SessionTexts::EditResultCaption, SessionTexts::ResultNameLabel, r.Descr,
+                        SessionTexts::ResultColorLabel, r.Color,
+                        [this](TfmDlgInput *ADialog, int AResult) { EditActionClosed(ADialog, AResult); }, this);
+}
+
+void TfmKorvane::EditActionClosed(TfmDlgInput *ADialog, int AModalResult)
+{
+    FErrors.Guard([&] {
+        struct TFinally
+        {
+            TfmKorvane *w;
+            ~TFinally() { w->UpdateForm(); }
+        } finally{this};
+        TResultTreeItem *item = SelectedResultTreeItem(tw1);
+        if (!item || !item->LSResult())
+            return;
+        TLSResult *r = item->LSResult();
+        const QString newName = ADialog->Params().StringValue;
+        if (AModalResult != mrOk)
+            return;
+        if (!SessionNames::SameIgnoringAsciiCase(newName, r->Descr) && !CheckNewResultName(newName, true))
+            return;
+        auto n = std::make_unique<TLSResult>();
+        n->AssignFrom(*r);
+        n->Descr = newName;
+        n->Color = ADialog->Params().ColorValue;
+        n->RecalcFinalTimeMs();
+        // The new file is written before the old one goes, so a failed
+        // write loses nothing.
+        FStore->ReplaceResult(CurrentSession(), r->Descr, *n);
+        const auto it = std::find_if(FSerList.begin(), FSerList.end(), [r](const auto &p) { return p.get() == r; });
+        const int idx = int(it - FSerList.begin());
+        item->SetLSResult(nullptr);
+        if (it != FSerList.end())
+            FSerList.erase(it);
+        FSerList.insert(FSerList.begin() + std::min(idx, int(FSerList.size())), std::move(n));
+        RedrawResults();
+        RebuildResultTree();
+        if (QTreeWidgetItem *sel = tw1->topLevelItem(idx))
+            tw1->setCurrentItem(sel);
+    });
+}
+
+void TfmKorvane::DoDeleteAction()
+{
+    TResultTreeItem *item = SelectedResultTreeItem(tw1);
+    if (!item || !item->LSResult())
+        return;
+    FDlgASyncService->MessageDialogAsync(SessionTexts::DeleteQuestion(item->LSResult()->Descr),
+                                         TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbOKCancel,
+                                         [this](int AResult) { DeleteActionClosed(AResult); });
+}
+
+void TfmKorvane::DeleteActionClosed(int AModalResult)
+{
+    if (AModalResult != mrOk)
+        return;
+    FErrors.Guard([&] {
+        struct TFinally
+        {
+            TfmKorvane *w;
+            ~TFinally() { w->UpdateForm(); }
+        } finally{this};
+        TResultTreeItem *item = SelectedResultTreeItem(tw1);
+        if (!item || !item->LSResult())
+            return;
+        TLSResult *r = item->LSResult();
+        item->SetLSResult(nullptr);
+        tw1->clearSelection();
+        const auto it = std::find_if(FSerList.begin(), FSerList.end(), [r](const auto &p) { return p.get() == r; });
+        const int idx = int(it - FSerList.begin());
+        tw1->clear();
+        DeleteResult(r);
+        RedrawResults();
+        RebuildResultTree();
+        if (!FSerList.empty())
+            tw1->setCurrentItem(tw1->topLevelItem(std::min(idx, int(FSerList.size()) - 1)));
+    });
+}
+
+void TfmKorvane::DoGroupAction()
+{
+    // Averaging of marked measurements comes with the analysis of runs.
 }
 
 void TfmKorvane::btSettingsClick()

@@ -16,6 +16,12 @@
 #include <vector>
 
 class IConnectionManager;
+class IFileSystem;
+class QMenu;
+class QAction;
+class TfmDlgInput;
+class TResultTreeItem;
+class TSessionStore;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -78,8 +84,46 @@ public:
 
     // Naming and saving of runs.
     std::unique_ptr<TLSResult> NewResult() const;
+    void SaveResult(const TLSResult &R);
     void CheckBeforeStart();
+    bool ResultExists(const QString &AName) const;
+    bool CheckNewResultName(const QString &AName, bool AShowMessages);
     void DoFinish();
+
+    // Sessions and the list of loaded measurements.
+    void ListSessions();
+    void LoadSession(const QString &AName);
+    bool SessionExists(const QString &AName) const;
+    bool CheckNewSessionName(const QString &AName);
+    void FreeResult(int AIndex);
+    void ClearResults();
+    void DeleteResult(TLSResult *R);
+    bool ListMultiselect() const { return FListMultiselect; }
+    void SetListMultiselect(bool AValue);
+    void RebuildResultTree();
+    QList<TResultTreeItem *> GetMultiSelectedItems() const;
+    void CalcReflectorStat();
+    void ClearReflectorStat();
+    void RedrawResults();
+    void ResetChartZoom();
+
+    // Session menu and list menu actions, with their close handlers.
+    void DoSessionAddAction();
+    void SessionAddClosed(int AModalResult, const QString &AValue);
+    void DoSessionEditAction();
+    void SessionEditClosed(TfmDlgInput *ADialog, int AModalResult);
+    void DoSessionCopyAction();
+    void SessionCopyClosed(TfmDlgInput *ADialog, int AModalResult);
+    void DoSessionDelAction();
+    void SessionDelClosed(int AModalResult);
+    void DoEditAction();
+    void EditActionClosed(TfmDlgInput *ADialog, int AModalResult);
+    void DoDeleteAction();
+    void DeleteActionClosed(int AModalResult);
+    void DoGroupAction();
+
+    const std::vector<std::unique_ptr<TLSResult>> &SerList() const { return FSerList; }
+    QString CurrentSession() const;
 
     void ShowFinalTime(double ATimeMs) override;
     void ShowResultIndicator();
@@ -114,6 +158,12 @@ public Q_SLOTS:
     void ble1Disconnect();
     void ble1CharacteristicRead() {}
     void btSettingsClick();
+    void cbSessionChange();
+    void btSessionClick();
+    void btListCommandClick();
+    void btMultiSelectMouseDown();
+    void eNameExit();
+    void ResultItemCheckedChange(TResultTreeItem *ASender);
     void FormResize();
     void tmUpdateFormTimer();
     void tmResultDisplayTimer();
@@ -128,9 +178,6 @@ private:
     void FormDestroy() noexcept;
     void InitWorkspace();
     void BuildLayout();
-    void ListSessions();
-    void ClearResults();
-    void ClearReflectorStat();
     void ToggleDebugMode();
     void Chart1Resize();
     void IndicatorChanged();
@@ -146,6 +193,8 @@ private:
     TKorvaneEnvironment FEnv;
     TErrorDisplay FErrors;
     std::unique_ptr<IFeedbackSignals> FFeedback;
+    std::unique_ptr<IFileSystem> FOwnFileSystem;
+    std::unique_ptr<TSessionStore> FStore;
 
     // State created at start-up.
     IDialogService *FDlgASyncService = nullptr;
@@ -208,6 +257,16 @@ public:
     QToolButton *Button2 = nullptr;
     QToolButton *btListCommand = nullptr;
     QTreeWidget *tw1 = nullptr;
+
+    QMenu *ppSessMenu = nullptr;
+    QAction *mSessAdd = nullptr;
+    QAction *mSessEdit = nullptr;
+    QAction *mSessCopy = nullptr;
+    QAction *mSessDel = nullptr;
+    QMenu *ppListMenu = nullptr;
+    QAction *mListEdit = nullptr;
+    QAction *mListDel = nullptr;
+    QAction *mListGroup = nullptr;
 
     QWidget *FlowLayoutTop = nullptr;
     QHBoxLayout *FlowLayoutTopLayout = nullptr;

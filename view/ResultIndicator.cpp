@@ -1,16 +1,15 @@
 #include "view/ResultIndicator.h"
 
 #include "app/Rounding.h"
+#include "view/ResultTimeText.h"
 
-#include <QLocale>
 
 #include <algorithm>
 
 QString TResultIndicator::FinalTimeText(double ATimeMs)
 {
-    QLocale loc;
-    loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
-    return loc.toString(ATimeMs / 1000.0, 'f', 2) + QStringLiteral(" с");
+    // The same text as the results list, hundredths rounded half to even.
+    return ResultTimeText(ATimeMs) + QStringLiteral(" с");
 }
 
 QRect TResultIndicator::PanelGeometry(int AChartWidth, int AChartHeight)
