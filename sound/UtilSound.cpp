@@ -278,24 +278,21 @@ void TUtilSound::Speak(int AFrequency, int ADuration)
 
 void TUtilSound::RunCompletion(TMusicThread &AThread)
 {
-    {
-        std::lock_guard lock(FCompletionMutex);
-        FPendingCompletions.push_back(&AThread);
-    }
+    std::unique_lock lock(FCompletionMutex);
+    FPendingCompletions.push_back(&AThread);
     FCompletionChanged.notify_all();
     // Served by the UI thread's event loop, or earlier by a UI thread that
     // is waiting for this worker.
     QMetaObject::invokeMethod(this, [this] { ServePendingCompletions(); }, Qt::QueuedConnection);
-    std::unique_lock lock(FCompletionMutex);
     FCompletionChanged.wait(lock, [&] { return AThread.FCompletionDone; });
 }
 
 void TUtilSound::WorkerEnded(TMusicThread &AThread)
 {
-    {
-        std::lock_guard lock(FCompletionMutex);
-        AThread.FEnded = true;
-    }
+    // Notified under the lock: once the UI thread sees FEnded it may go on
+    // to release this module, condition variable included.
+    std::lock_guard lock(FCompletionMutex);
+    AThread.FEnded = true;
     FCompletionChanged.notify_all();
 }
 
@@ -319,8 +316,8 @@ void TUtilSound::ServePendingCompletions()
         {
             std::lock_guard lock(FCompletionMutex);
             thread->FCompletionDone = true;
+            FCompletionChanged.notify_all();
         }
-        FCompletionChanged.notify_all();
         served = true;
     }
     // Not here: the workers just served are still inside their run.
