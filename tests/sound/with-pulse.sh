@@ -30,7 +30,12 @@ export QUORVEL_TEST_SINK=$sink
 unset PULSE_SINK PULSE_SOURCE
 
 keepalive=
+child=
 cleanup() {
+  if [[ -n $child ]]; then
+    kill "$child" 2>/dev/null
+    wait "$child" 2>/dev/null
+  fi
   if [[ -n $keepalive ]]; then
     kill "$keepalive" 2>/dev/null
     wait "$keepalive" 2>/dev/null
@@ -50,12 +55,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# As root pulseaudio warns that it is meant for users; it works all the same.
+# Its output goes to a log, not to the test's output: a server that
+# outlived its test would otherwise hold the test's output open.
+log=$state/server.log
 if ! pulseaudio -D -n --exit-idle-time=-1 --log-level=error \
     --load="module-null-sink sink_name=$sink" \
     --load="module-null-source source_name=quorvel_test_source" \
-    --load="module-native-protocol-unix auth-anonymous=1" 2> >(grep -v 'not intended to be run as root' >&2); then
-  echo "with-pulse: the sound server did not start" >&2
+    --load="module-native-protocol-unix auth-anonymous=1" >"$log" 2>&1; then
+  echo "with-pulse: the sound server did not start:" >&2
+  cat "$log" >&2
   exit 1
 fi
 cp "$runtime/pulse/pid" "$state/pid" 2>/dev/null
@@ -69,8 +77,15 @@ if ! pactl info >/dev/null 2>&1; then
   exit 1
 fi
 
-pacat --playback --raw --rate=48000 --channels=1 --format=s16le --device="$sink" </dev/zero &
+pacat --playback --raw --rate=48000 --channels=1 --format=s16le --device="$sink" </dev/zero >>"$log" 2>&1 &
 keepalive=$!
 sleep 2.5
 
-"$@"
+# In the background, so that a signal to this script is handled at once
+# rather than after the command.
+"$@" &
+child=$!
+wait "$child"
+status=$?
+child=
+exit "$status"
