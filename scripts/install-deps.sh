@@ -19,6 +19,7 @@ TEST_PACKAGES=(
   qt6-qpa-plugins
   xvfb xauth
   pulseaudio pulseaudio-utils
+  dbus dbus-daemon python3-dbus python3-gi
 )
 
 missing=()
