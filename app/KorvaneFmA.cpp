@@ -2,6 +2,7 @@
 
 #include "app/AppError.h"
 #include "app/IDataFolders.h"
+#include "app/ScopeExit.h"
 #include "device/CommandSender.h"
 #include "device/DeviceLineInterpreter.h"
 #include "device/DeviceProtocol.h"
@@ -410,11 +411,7 @@ void TfmKorvane::FormCreate()
 
 void TfmKorvane::InitWorkspace()
 {
-    struct TFinally
-    {
-        TfmKorvane *w;
-        ~TFinally() { w->UpdateFormAsync(); }
-    } finally{this};
+    TScopeExit refresh([this] { UpdateFormAsync(); });
 
     if (!QDir(FDataPath).exists() && !QDir().mkpath(FDataPath)) {
         PlayBeepError();
@@ -648,11 +645,7 @@ bool TfmKorvane::OpenBTConnection()
         FfmDeviceConnect->SetShowDebugLog(!m1->isHidden());
     }
     FConnecting = true;
-    struct TDone
-    {
-        bool &flag;
-        ~TDone() { flag = false; }
-    } done{FConnecting};
+    TScopeExit done([this] { FConnecting = false; });
     FfmDeviceConnect->Execute(TDeviceProtocol::DeviceNamePattern, TDeviceProtocol::ServiceUuid,
                               TDeviceProtocol::TxCharacteristicUuid, TDeviceProtocol::RxCharacteristicUuid);
     FfmDeviceConnect->Joiner().SetOnBTValue([this](const QString &AValue) { OnBTData(AValue); });
@@ -689,11 +682,7 @@ void TfmKorvane::btStopClick()
 
 void TfmKorvane::Start()
 {
-    struct TFinally
-    {
-        TfmKorvane *w;
-        ~TFinally() { w->UpdateForm(); }
-    } finally{this};
+    TScopeExit refresh([this] { UpdateForm(); });
 
     FRun.FMode = TLSMode::lsmIdle;
     FRun.FCurrReflectorIdx = 0;
@@ -727,11 +716,7 @@ void TfmKorvane::Start()
 
 void TfmKorvane::Stop(bool ASendSopCommand)
 {
-    struct TFinally
-    {
-        TfmKorvane *w;
-        ~TFinally() { w->UpdateForm(); }
-    } finally{this};
+    TScopeExit refresh([this] { UpdateForm(); });
 
     FRun.FMode = TLSMode::lsmIdle;
     if (ASendSopCommand && IsBTConnectionActive()) {
@@ -754,18 +739,15 @@ void TfmKorvane::Timer1Timer()
     if (FRun.FNeedStop) {
         FRun.FNeedStop = false;
         FErrors.Guard([this] {
-            struct TFinish
-            {
-                TfmKorvane *w;
-                ~TFinish() noexcept { w->FErrors.Guard([this] { w->DoFinish(); }); }
-            } finish{this};
-            if (FRun.FMeasureSuccesful)
+            if (FRun.FMeasureSuccesful) {
                 Stop(false); // "STOP" is already queued
-            else {
+            } else {
                 PlayBeep2();
                 Stop(true);
             }
         });
+        // Also after a failed stop: the run is named, or dropped, here.
+        FErrors.Guard([this] { DoFinish(); });
     }
 }
 
@@ -924,11 +906,7 @@ void TfmKorvane::CheckBeforeStart()
 
 void TfmKorvane::DoFinish()
 {
-    struct TFinally
-    {
-        bool &flag;
-        ~TFinally() { flag = false; }
-    } finally{FRun.FMeasureSuccesful};
+    TScopeExit clearSuccess([this] { FRun.FMeasureSuccesful = false; });
     if (!FRun.FMeasureSuccesful || !FRun.currRes)
         return;
 
@@ -1013,25 +991,18 @@ void TfmKorvane::eNameExit()
 
 namespace {
 
-// Sets a flag for one scope, clearing it also when the scope is left by an
-// exception.
-class TLockGuard
+// Sets the selector lock for one scope, clearing it also on an exception.
+auto LockFor(bool &AFlag)
 {
-public:
-    explicit TLockGuard(bool &AFlag) : FFlag(AFlag) { FFlag = true; }
-    ~TLockGuard() { FFlag = false; }
-    TLockGuard(const TLockGuard &) = delete;
-    TLockGuard &operator=(const TLockGuard &) = delete;
-
-private:
-    bool &FFlag;
-};
+    AFlag = true;
+    return TScopeExit([&AFlag] { AFlag = false; });
+}
 
 } // namespace
 
 void TfmKorvane::ListSessions()
 {
-    TLockGuard lock(FLock);
+    auto lock = LockFor(FLock);
     cbSession->clear();
     cbSession->addItems(FStore->ListSessions());
     cbSession->setCurrentIndex(-1);
@@ -1093,7 +1064,7 @@ void TfmKorvane::DoSessionAddAction()
 void TfmKorvane::SessionAddClosed(int AModalResult, const QString &AValue)
 {
     FErrors.Guard([&] {
-        TLockGuard lock(FLock);
+        auto lock = LockFor(FLock);
         if (AModalResult != mrOk || !CheckNewSessionName(AValue))
             return;
         FStore->CreateSession(AValue);
@@ -1116,7 +1087,7 @@ void TfmKorvane::SessionEditClosed(TfmDlgInput *ADialog, int AModalResult)
     FErrors.Guard([&] {
         if (cbSession->currentIndex() < 0 || AModalResult != mrOk)
             return;
-        TLockGuard lock(FLock);
+        auto lock = LockFor(FLock);
         const QString oldName = cbSession->currentText();
         const QString newName = ADialog->Params().StringValue;
         // A change of Latin letter case only changes nothing.
@@ -1144,7 +1115,7 @@ void TfmKorvane::SessionCopyClosed(TfmDlgInput *ADialog, int AModalResult)
     const QString oldName = cbSession->currentText();
     const QString newName = ADialog->Params().StringValue;
     FErrors.Guard([&] {
-        TLockGuard lock(FLock);
+        auto lock = LockFor(FLock);
         if (CheckNewSessionName(newName)) {
             SetListMultiselect(false);
             ClearResults();
@@ -1177,7 +1148,7 @@ void TfmKorvane::SessionDelClosed(int AModalResult)
         return;
     const QString name = cbSession->currentText();
     FErrors.Guard([&] {
-        TLockGuard lock(FLock);
+        auto lock = LockFor(FLock);
         SetListMultiselect(false);
         ClearResults();
         FStore->DeleteSession(name);
@@ -1207,13 +1178,19 @@ void TfmKorvane::ClearResults()
     ResetChartZoom();
 }
 
-void TfmKorvane::DeleteResult(TLSResult *R)
+int TfmKorvane::IndexOfResult(const TLSResult *R) const
 {
     const auto it = std::find_if(FSerList.begin(), FSerList.end(), [R](const auto &p) { return p.get() == R; });
-    if (it == FSerList.end())
+    return it == FSerList.end() ? -1 : int(it - FSerList.begin());
+}
+
+void TfmKorvane::DeleteResult(TLSResult *R)
+{
+    const int idx = IndexOfResult(R);
+    if (idx < 0)
         return;
     FStore->DeleteResultFile(CurrentSession(), R->Descr); // a failure to delete is ignored
-    FSerList.erase(it);
+    FSerList.erase(FSerList.begin() + idx);
 }
 
 void TfmKorvane::SetListMultiselect(bool AValue)
@@ -1288,11 +1265,7 @@ void TfmKorvane::DoEditAction()
 void TfmKorvane::EditActionClosed(TfmDlgInput *ADialog, int AModalResult)
 {
     FErrors.Guard([&] {
-        struct TFinally
-        {
-            TfmKorvane *w;
-            ~TFinally() { w->UpdateForm(); }
-        } finally{this};
+        TScopeExit refresh([this] { UpdateForm(); });
         TResultTreeItem *item = SelectedResultTreeItem(tw1);
         if (!item || !item->LSResult())
             return;
@@ -1310,11 +1283,10 @@ void TfmKorvane::EditActionClosed(TfmDlgInput *ADialog, int AModalResult)
         // The new file is written before the old one goes, so a failed
         // write loses nothing.
         FStore->ReplaceResult(CurrentSession(), r->Descr, *n);
-        const auto it = std::find_if(FSerList.begin(), FSerList.end(), [r](const auto &p) { return p.get() == r; });
-        const int idx = int(it - FSerList.begin());
+        const int idx = IndexOfResult(r);
         item->SetLSResult(nullptr);
-        if (it != FSerList.end())
-            FSerList.erase(it);
+        if (idx >= 0)
+            FSerList.erase(FSerList.begin() + idx);
         FSerList.insert(FSerList.begin() + std::min(idx, int(FSerList.size())), std::move(n));
         RedrawResults();
         RebuildResultTree();
@@ -1338,19 +1310,14 @@ void TfmKorvane::DeleteActionClosed(int AModalResult)
     if (AModalResult != mrOk)
         return;
     FErrors.Guard([&] {
-        struct TFinally
-        {
-            TfmKorvane *w;
-            ~TFinally() { w->UpdateForm(); }
-        } finally{this};
+        TScopeExit refresh([this] { UpdateForm(); });
         TResultTreeItem *item = SelectedResultTreeItem(tw1);
         if (!item || !item->LSResult())
             return;
         TLSResult *r = item->LSResult();
         item->SetLSResult(nullptr);
         tw1->clearSelection();
-        const auto it = std::find_if(FSerList.begin(), FSerList.end(), [r](const auto &p) { return p.get() == r; });
-        const int idx = int(it - FSerList.begin());
+        const int idx = IndexOfResult(r);
         tw1->clear();
         DeleteResult(r);
         RedrawResults();

@@ -181,6 +181,8 @@ private:
     void ToggleDebugMode();
     void Chart1Resize();
     void IndicatorChanged();
+    // Position of R in FSerList; -1 when it is not there.
+    int IndexOfResult(const TLSResult *R) const;
 
     // IReflectorPassHost
     bool IsProbeChecked() override;

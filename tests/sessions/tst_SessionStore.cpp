@@ -5,25 +5,11 @@
 #include "storage/LSResult.h"
 #include "storage/SessionStore.h"
 
+#include "FileHelpers.h"
+
 #include <QtTest>
 
 namespace {
-
-QByteArray ReadAll(const QString &AName)
-{
-    QFile f(AName);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
-}
-
-void WriteAll(const QString &AName, const QByteArray &AData)
-{
-    QDir().mkpath(QFileInfo(AName).absolutePath());
-    QFile f(AName);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(AData), AData.size());
-}
 
 QString Key(const QString &AFile, const QString &AKey)
 {

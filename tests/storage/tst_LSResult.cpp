@@ -3,26 +3,13 @@
 #include "app/AppError.h"
 #include "storage/LSResult.h"
 
+#include "FileHelpers.h"
+
 #include <QtTest>
 
 using TDoubles = QList<double>;
 
 namespace {
-
-QByteArray ReadAll(const QString &AName)
-{
-    QFile f(AName);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
-}
-
-void WriteAll(const QString &AName, const QByteArray &AData)
-{
-    QFile f(AName);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(AData), AData.size());
-}
 
 void Fill(TLSResult &R, const QString &ADescr, int ACount, const TDoubles &ADist, const TDoubles &ATimes, quint32 AColor, bool AActive)
 {

@@ -3,24 +3,11 @@
 #include "app/AppError.h"
 #include "storage/LSUtils.h"
 
+#include "FileHelpers.h"
+
 #include <QtTest>
 
 namespace {
-
-QByteArray ReadAll(const QString &AName)
-{
-    QFile f(AName);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
-}
-
-void WriteAll(const QString &AName, const QByteArray &AData)
-{
-    QFile f(AName);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(AData), AData.size());
-}
 
 // What the main window sets before the first load.
 void StartupDefaults(TLSSettings &S)
