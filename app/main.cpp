@@ -1,5 +1,6 @@
 #include "app/KorvaneFmA.h"
 #include "app/StandardDataFolders.h"
+#include "device/ConnectFm2.h"
 #include "device/IConnectionManager.h"
 #include "dialogs/QtDialogService.h"
 #include "dialogs/SettingsFm.h"
@@ -39,7 +40,15 @@ int main(int argc, char *argv[])
     env.MakeFeedback = MakeSystemFeedbackSignals;
     env.RunBarAvailable = !QBluetoothLocalDevice::allDevices().isEmpty();
 
+    // The connection window is made on the first connect, over the main
+    // window, which exists by then.
+    TfmKorvane *mainWindow = nullptr;
+    env.MakeConnection = [&mainWindow, &dialogs] {
+        return MakeBluetoothConnection(mainWindow, dialogs, TSystemClock::Instance());
+    };
+
     TfmKorvane window(env);
+    mainWindow = &window;
     dialogs.SetParent(&window);
     window.show();
     return app.exec();
