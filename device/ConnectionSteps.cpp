@@ -191,11 +191,14 @@ void TConnectionSteps::tm1Timer()
 
 void TConnectionSteps::RequestLocationPermission()
 {
+    const auto ask = [this] { RequestPermission([this](bool AGranted) { LocationPermissionResult(AGranted); }); };
+    // Without a permission to name there is no rationale to show, but the
+    // service is still asked: it grants at once, or tells of a refusal.
     if (FLocationPermission.isEmpty()) {
-        LocationPermissionResult(true);
+        ask();
         return;
     }
-    DisplayRationale([this] { RequestPermission([this](bool AGranted) { LocationPermissionResult(AGranted); }); });
+    DisplayRationale(ask);
 }
 
 void TConnectionSteps::DisplayRationale(const std::function<void()> &AGoOn)
