@@ -96,6 +96,14 @@ T *Named(T *AWidget, const char *AName)
     return AWidget;
 }
 
+QToolButton *ToolButton(QWidget *AParent, const char *AName, const QString &AText, const QString &AHint = QString())
+{
+    auto *b = Named(new QToolButton(AParent), AName);
+    b->setText(AText);
+    b->setToolTip(AHint);
+    return b;
+}
+
 QIcon ThemeIcon(const char *AName, QStyle::StandardPixmap AFallback)
 {
     return QIcon::fromTheme(QString::fromLatin1(AName), QApplication::style()->standardIcon(AFallback));
@@ -140,9 +148,7 @@ void TfmKorvane::BuildLayout()
     cbSession = Named(new QComboBox(FlowLayoutBottom), "cbSession");
     cbSession->setMinimumWidth(260);
     cbSession->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    btSession = Named(new QToolButton(FlowLayoutBottom), "btSession");
-    btSession->setText(QStringLiteral("…"));
-    btSession->setToolTip(QStringLiteral("Сессия"));
+    btSession = ToolButton(FlowLayoutBottom, "btSession", QStringLiteral("…"));
     btSettings = Named(new QPushButton(ThemeIcon("preferences-system", QStyle::SP_FileDialogDetailedView),
                                        QStringLiteral("Настройки"), FlowLayoutBottom),
                        "btSettings");
@@ -220,12 +226,9 @@ void TfmKorvane::BuildLayout()
     m1 = Named(new QPlainTextEdit(Chart1), "m1");
     m1->setReadOnly(true);
     m1->hide();
-    Button1 = Named(new QToolButton(Chart1), "Button1");
-    Button1->setText(QStringLiteral("~"));
-    Button1->setToolTip(QStringLiteral("Вкл./выкл. сглаживание"));
-    Button7 = Named(new QToolButton(Chart1), "Button7");
-    Button7->setText(QStringLiteral("t/x"));
-    Button7->setToolTip(QStringLiteral("Переключить отображение времени/расстояния вдоль оси X"));
+    Button1 = ToolButton(Chart1, "Button1", QStringLiteral("~"), QStringLiteral("Вкл./выкл. сглаживание"));
+    Button7 = ToolButton(Chart1, "Button7", QStringLiteral("t/x"),
+                         QStringLiteral("Переключить отображение времени/расстояния вдоль оси X"));
     for (QToolButton *b : {Button1, Button7}) {
         b->setFixedSize(44, 44);
         b->setStyleSheet(QStringLiteral("QToolButton { background: rgba(200, 200, 200, 110); border: 1px solid rgba(0, 0, 0, 60); border-radius: 6px; }"));
@@ -243,14 +246,9 @@ void TfmKorvane::BuildLayout()
     right->setSpacing(4);
     auto *tools = new QHBoxLayout;
     tools->setSpacing(4);
-    btMultiSelect = Named(new QToolButton(RightColumn), "btMultiSelect");
-    btMultiSelect->setText(QStringLiteral("☑"));
-    btMultiSelect->setToolTip(QStringLiteral("Режим множественного выбора"));
-    Button2 = Named(new QToolButton(RightColumn), "Button2");
-    Button2->setText(QStringLiteral("⇅"));
-    Button2->setToolTip(QStringLiteral("Сортировка по названию/результату"));
-    btListCommand = Named(new QToolButton(RightColumn), "btListCommand");
-    btListCommand->setText(QStringLiteral("…"));
+    btMultiSelect = ToolButton(RightColumn, "btMultiSelect", QStringLiteral("☐"), QStringLiteral("Режим множественного выбора"));
+    Button2 = ToolButton(RightColumn, "Button2", QStringLiteral("⇅"), QStringLiteral("Сортировка по названию/результату"));
+    btListCommand = ToolButton(RightColumn, "btListCommand", QStringLiteral("…"));
     for (QToolButton *b : {btMultiSelect, Button2, btListCommand}) {
         b->setFixedSize(44, 36);
         tools->addWidget(b);

@@ -3,6 +3,7 @@
 #include "FakeClock.h"
 #include "FakeConnectionManager.h"
 #include "FakeDialogService.h"
+#include "RecordingFeedback.h"
 #include "TempDataFolders.h"
 
 #include "app/KorvaneFmA.h"
@@ -14,19 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
-
-// Feedback signals that write into a list the fixture keeps.
-class TRecordingFeedback final : public IFeedbackSignals
-{
-public:
-    explicit TRecordingFeedback(QStringList &AList) : FList(AList) {}
-    void PlayBeep1() override { FList.append(QStringLiteral("beep1")); }
-    void PlayBeep2() override { FList.append(QStringLiteral("beep2")); }
-    void PlayBeepError() override { FList.append(QStringLiteral("error")); }
-
-private:
-    QStringList &FList;
-};
 
 // One main window on doubles: temporary folders, a fake clock, recorded
 // dialogs and signals, and a fake link made on the first connect.

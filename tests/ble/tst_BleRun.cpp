@@ -12,6 +12,8 @@
 #include "storage/LSResult.h"
 #include "timing/SystemClock.h"
 
+#include "RecordingFeedback.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -23,18 +25,6 @@
 #include <QTimer>
 
 namespace {
-class TRecordingFeedback final : public IFeedbackSignals
-{
-public:
-    explicit TRecordingFeedback(QStringList &AList) : FList(AList) {}
-    void PlayBeep1() override { FList.append(QStringLiteral("beep1")); }
-    void PlayBeep2() override { FList.append(QStringLiteral("beep2")); }
-    void PlayBeepError() override { FList.append(QStringLiteral("error")); }
-
-private:
-    QStringList &FList;
-};
-
 QStringList Commands(const QList<TFakeEvent> &AWrites)
 {
     QStringList list;
