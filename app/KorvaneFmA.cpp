@@ -111,8 +111,21 @@ QIcon ThemeIcon(const char *AName, QStyle::StandardPixmap AFallback)
 
 } // namespace
 
+namespace {
+
+// The window asks every question without blocking: a platform without such
+// dialogs cannot run it, and start-up ends here.
+IDialogService &RequireDialogService(const TKorvaneEnvironment &AEnvironment)
+{
+    if (!AEnvironment.Dialogs)
+        throw EAppError(QStringLiteral("DialogServiceAsync not supported"));
+    return *AEnvironment.Dialogs;
+}
+
+} // namespace
+
 TfmKorvane::TfmKorvane(const TKorvaneEnvironment &AEnvironment, QWidget *AParent)
-    : QMainWindow(AParent), FEnv(AEnvironment), FErrors(*AEnvironment.Dialogs)
+    : QMainWindow(AParent), FEnv(AEnvironment), FErrors(RequireDialogService(AEnvironment))
 {
     setObjectName(QStringLiteral("fmKorvane"));
     setWindowTitle(Caption());
@@ -350,11 +363,7 @@ void TfmKorvane::BuildLayout()
 void TfmKorvane::FormCreate()
 {
     FErrors.Guard([this] {
-        // Questions to the user are asked without blocking: a platform
-        // without such dialogs cannot run this window.
         FDlgASyncService = FEnv.Dialogs;
-        if (!FDlgASyncService)
-            throw EAppError(QStringLiteral("DialogServiceAsync not supported"));
         FTimeMeter = new TTimeMeter(*FEnv.Clock, this);
         FSettings = std::make_unique<TLSSettings>(FEnv.Folders->SettingsFileName());
         FSettings->ReflectorCount = 6;

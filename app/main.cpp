@@ -9,6 +9,8 @@
 #include "sound/SystemSound.h"
 #include "timing/SystemClock.h"
 
+#include "app/AppError.h"
+
 #include <QApplication>
 #include <QBluetoothLocalDevice>
 #include <QFileInfo>
@@ -47,9 +49,15 @@ int main(int argc, char *argv[])
         return MakeBluetoothConnection(mainWindow, dialogs, TSystemClock::Instance());
     };
 
-    TfmKorvane window(env);
-    mainWindow = &window;
-    dialogs.SetParent(&window);
-    window.show();
+    std::unique_ptr<TfmKorvane> window;
+    try {
+        window = std::make_unique<TfmKorvane>(env);
+    } catch (const EAppError &e) {
+        qCritical("%s", qPrintable(e.Message()));
+        return 1;
+    }
+    mainWindow = window.get();
+    dialogs.SetParent(window.get());
+    window->show();
     return app.exec();
 }

@@ -22,6 +22,7 @@ class TestKorvaneWindow : public QObject
 
 private Q_SLOTS:
     void designedWindow();
+    void noDialogService();
     void firstStart();
     void settingsWithoutReflectors();
     void sessionsListed();
@@ -84,6 +85,22 @@ void TestKorvaneWindow::designedWindow()
     QVERIFY(w.pnlIndicator->isHidden());
     QVERIFY(w.pnlResultIndicator->isHidden());
     QVERIFY(f.dialogs.Dialogs.isEmpty());
+}
+
+void TestKorvaneWindow::noDialogService()
+{
+    TTempDataFolders folders;
+    TFakeClock clock;
+    TKorvaneEnvironment env;
+    env.Clock = &clock;
+    env.Folders = &folders;
+    try {
+        TfmKorvane w(env);
+        QFAIL("window made without a dialog service");
+    } catch (const EAppError &e) {
+        QCOMPARE(e.Message(), QStringLiteral("DialogServiceAsync not supported"));
+    }
+    QVERIFY(!QFileInfo::exists(folders.SessionsPath())); // start-up ended first
 }
 
 void TestKorvaneWindow::firstStart()
