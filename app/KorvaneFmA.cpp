@@ -185,10 +185,10 @@ void TfmKorvane::BuildLayout()
     auto *left = new QVBoxLayout(LeftColumn);
     left->setContentsMargins(4, 4, 4, 4);
     left->setSpacing(4);
-    left->addWidget(Named(new QLabel(QStringLiteral("Наимен.:"), LeftColumn), "lName"));
+    left->addWidget(Named(new QLabel(QStringLiteral("Наимен.:"), LeftColumn), "Label4"));
     eName = Named(new QLineEdit(QStringLiteral("Изм_"), LeftColumn), "eName");
     left->addWidget(eName);
-    left->addWidget(Named(new QLabel(QStringLiteral("След. №:"), LeftColumn), "lNum"));
+    left->addWidget(Named(new QLabel(QStringLiteral("След. №:"), LeftColumn), "Label3"));
     eNum = Named(new QSpinBox(LeftColumn), "eNum");
     eNum->setRange(1, 100000000);
     eNum->setValue(1);
@@ -257,16 +257,18 @@ void TfmKorvane::BuildLayout()
     auto *right = new QVBoxLayout(RightColumn);
     right->setContentsMargins(4, 4, 4, 4);
     right->setSpacing(4);
-    auto *tools = new QHBoxLayout;
+    auto *panel3 = Named(new QWidget(RightColumn), "Panel3");
+    auto *tools = new QHBoxLayout(panel3);
+    tools->setContentsMargins(0, 0, 0, 0);
     tools->setSpacing(4);
-    btMultiSelect = ToolButton(RightColumn, "btMultiSelect", QStringLiteral("☐"), QStringLiteral("Режим множественного выбора"));
-    Button2 = ToolButton(RightColumn, "Button2", QStringLiteral("⇅"), QStringLiteral("Сортировка по названию/результату"));
-    btListCommand = ToolButton(RightColumn, "btListCommand", QStringLiteral("…"));
+    btMultiSelect = ToolButton(panel3, "btMultiSelect", QStringLiteral("☐"), QStringLiteral("Режим множественного выбора"));
+    Button2 = ToolButton(panel3, "Button2", QStringLiteral("⇅"), QStringLiteral("Сортировка по названию/результату"));
+    btListCommand = ToolButton(panel3, "btListCommand", QStringLiteral("…"));
     for (QToolButton *b : {btMultiSelect, Button2, btListCommand}) {
         b->setFixedSize(44, 36);
         tools->addWidget(b);
     }
-    right->addLayout(tools);
+    right->addWidget(panel3);
     tw1 = Named(new QTreeWidget(RightColumn), "tw1");
     tw1->setHeaderHidden(true);
     tw1->setRootIsDecorated(false);

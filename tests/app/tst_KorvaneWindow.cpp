@@ -50,6 +50,9 @@ void TestKorvaneWindow::designedWindow()
     QCOMPARE(w.size(), QSize(1081, 592));
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Label5"))->text(), QStringLiteral("Сессия:"));
     QCOMPARE(w.btSettings->text(), QStringLiteral("Настройки"));
+    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Label4"))->text(), QStringLiteral("Наимен.:"));
+    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Label3"))->text(), QStringLiteral("След. №:"));
+    QVERIFY(w.findChild<QWidget *>(QStringLiteral("Panel3"))->isAncestorOf(w.btListCommand));
     QCOMPARE(w.btTime->text(), QStringLiteral("Время"));
     QVERIFY(w.btTime->isChecked());
     QCOMPARE(w.btVelo->text(), QStringLiteral("Скорость"));
