@@ -101,11 +101,11 @@ class Descriptor(PropObject):
 
 
 class Characteristic(PropObject):
-    def __init__(self, fake, bus, path, service_path, spec):
+    def __init__(self, fake, bus, path, service_path, profile):
         super().__init__(bus, path)
         self.fake = fake
-        self.props[CHAR] = {"UUID": spec["uuid"], "Service": dbus.ObjectPath(service_path),
-                            "Flags": dbus.Array(spec["flags"], signature="s"),
+        self.props[CHAR] = {"UUID": profile["uuid"], "Service": dbus.ObjectPath(service_path),
+                            "Flags": dbus.Array(profile["flags"], signature="s"),
                             "Value": dbus.Array([], signature="y"), "Notifying": False}
 
     @dbus.service.method(CHAR, in_signature="aya{sv}")
@@ -138,28 +138,28 @@ class Service(PropObject):
 
 
 class Device(PropObject):
-    def __init__(self, fake, bus, spec):
-        self.spec = spec
-        path = ADAPTER_PATH + "/dev_" + spec["address"].replace(":", "_")
+    def __init__(self, fake, bus, profile):
+        self.profile = profile
+        path = ADAPTER_PATH + "/dev_" + profile["address"].replace(":", "_")
         super().__init__(bus, path)
         self.fake = fake
         self.gatt = []  # exported GATT objects while connected
         self.rx = None
         self.pending_connect = None
-        self.props[DEVICE] = {"Address": spec["address"], "AddressType": "public",
-                              "Alias": spec["name"], "Name": spec["name"],
+        self.props[DEVICE] = {"Address": profile["address"], "AddressType": "public",
+                              "Alias": profile["name"], "Name": profile["name"],
                               "Adapter": dbus.ObjectPath(ADAPTER_PATH), "RSSI": dbus.Int16(-50),
-                              "UUIDs": dbus.Array([s["uuid"] for s in spec["services"]], signature="s"),
+                              "UUIDs": dbus.Array([s["uuid"] for s in profile["services"]], signature="s"),
                               "Connected": False, "ServicesResolved": False, "Paired": False,
                               "Trusted": False, "Blocked": False, "LegacyPairing": False}
-        if not spec["name"]:
+        if not profile["name"]:
             del self.props[DEVICE]["Name"]
             self.props[DEVICE]["Alias"] = ""
 
     @dbus.service.method(DEVICE, async_callbacks=("ok", "err"))
     def Connect(self, ok, err):
-        self.fake.log("connect", self.spec["address"].encode(), "")
-        if self.spec["connect"] == "never":
+        self.fake.log("connect", self.profile["address"].encode(), "")
+        if self.profile["connect"] == "never":
             self.pending_connect = (ok, err)  # never answered
             return
         ok()
@@ -174,7 +174,7 @@ class Device(PropObject):
         return False
 
     def export_gatt(self):
-        for si, s in enumerate(self.spec["services"]):
+        for si, s in enumerate(self.profile["services"]):
             spath = "%s/service%04x" % (self.path, 0x10 * (si + 1))
             service = Service(self.bus(), spath, self.path, s["uuid"])
             self.gatt.append(service)
@@ -197,7 +197,7 @@ class Device(PropObject):
 
     @dbus.service.method(DEVICE)
     def Disconnect(self):
-        self.fake.log("disconnect", self.spec["address"].encode(), "")
+        self.fake.log("disconnect", self.profile["address"].encode(), "")
         self.drop()
 
     def drop(self):
@@ -233,8 +233,8 @@ class Adapter(PropObject):
         self.fake.log("scan", b"", "")
         self.set_props(ADAPTER, {"Discovering": True})
         delay = 100
-        for spec in self.fake.scenario:
-            GLib.timeout_add(delay, self.fake.appear, spec)
+        for profile in self.fake.scenario:
+            GLib.timeout_add(delay, self.fake.appear, profile)
             delay += 100
 
     @dbus.service.method(ADAPTER)
@@ -259,7 +259,7 @@ class Root(dbus.service.Object):
         for obj in self.fake.objects():
             result[dbus.ObjectPath(obj.path)] = obj.props
         for dev in self.fake.devices.values():
-            if dev.spec["drop_on_discovery"] and dev.connected() and dev.props[DEVICE]["ServicesResolved"]:
+            if dev.profile["drop_on_discovery"] and dev.connected() and dev.props[DEVICE]["ServicesResolved"]:
                 # The device goes away while its services are being read:
                 # the signal leaves before this reply.
                 dev.drop()
@@ -345,10 +345,10 @@ class Fake:
         self.root.InterfacesRemoved(dbus.ObjectPath(obj.path), list(obj.props.keys()))
         obj.remove_from_connection()
 
-    def appear(self, spec):
-        path = ADAPTER_PATH + "/dev_" + spec["address"].replace(":", "_")
+    def appear(self, profile):
+        path = ADAPTER_PATH + "/dev_" + profile["address"].replace(":", "_")
         if path not in self.devices and self.adapter.props[ADAPTER]["Discovering"]:
-            dev = Device(self, self.bus, spec)
+            dev = Device(self, self.bus, profile)
             self.devices[path] = dev
             self.added(dev)
         return False
