@@ -345,13 +345,17 @@ void TfmKorvane::BuildLayout()
     connect(btMultiSelect, &QToolButton::pressed, this, &TfmKorvane::btMultiSelectMouseDown);
     connect(eName, &QLineEdit::returnPressed, eName, [this] { eName->clearFocus(); });
     eName->installEventFilter(this);
-    connect(mSessAdd, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionAddAction(); }); });
-    connect(mSessEdit, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionEditAction(); }); });
-    connect(mSessCopy, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionCopyAction(); }); });
-    connect(mSessDel, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoSessionDelAction(); }); });
-    connect(mListEdit, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoEditAction(); }); });
-    connect(mListDel, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoDeleteAction(); }); });
-    connect(mListGroup, &QAction::triggered, this, [this] { FErrors.Guard([this] { DoGroupAction(); }); });
+    // Each menu item runs its action inside the general error display.
+    const auto runs = [this](QAction *AItem, void (TfmKorvane::*AAction)()) {
+        connect(AItem, &QAction::triggered, this, [this, AAction] { FErrors.Guard([this, AAction] { (this->*AAction)(); }); });
+    };
+    runs(mSessAdd, &TfmKorvane::DoSessionAddAction);
+    runs(mSessEdit, &TfmKorvane::DoSessionEditAction);
+    runs(mSessCopy, &TfmKorvane::DoSessionCopyAction);
+    runs(mSessDel, &TfmKorvane::DoSessionDelAction);
+    runs(mListEdit, &TfmKorvane::DoEditAction);
+    runs(mListDel, &TfmKorvane::DoDeleteAction);
+    runs(mListGroup, &TfmKorvane::DoGroupAction);
     connect(btConnect, &QPushButton::clicked, this, &TfmKorvane::btConnectClick);
     connect(btStart, &QPushButton::clicked, this, &TfmKorvane::btStartClick);
     connect(btStop, &QPushButton::clicked, this, &TfmKorvane::btStopClick);
@@ -905,11 +909,11 @@ void TfmKorvane::CheckBeforeStart()
     }
     if (cbSession->currentIndex() < 0) {
         PlayBeepError();
-        throw EAppError(QStringLiteral("Необходимо выбрать сессию из списка или начать новую"));
+        throw EAppError(SessionTexts::NoSession);
     }
     if (!SessionNames::IsValidName(eName->text())) {
         PlayBeepError();
-        throw EAppError(QStringLiteral("Недопустимые символы в наименовании измерения"));
+        throw EAppError(SessionTexts::InvalidBaseName);
     }
 }
 
@@ -919,26 +923,19 @@ void TfmKorvane::DoFinish()
     if (!FRun.FMeasureSuccesful || !FRun.currRes)
         return;
 
-    SessionNames::TResultNameSearch search = SessionNames::FindFreeResultName(
-        eName->text(), eNum->value(), [this](const QString &AName) { return !CheckNewResultName(AName, false); });
+    const auto isTaken = [this](const QString &AName) { return !CheckNewResultName(AName, false); };
+    SessionNames::TResultNameSearch search = SessionNames::FindFreeResultName(eName->text(), eNum->value(), isTaken);
+    if (search.Status == TNameCheck::ncInvalid)
+        throw EAppError(SessionTexts::InvalidBaseName);
     QString notice;
     if (search.Status == TNameCheck::ncFree) {
         eNum->setValue(search.Number);
         if (search.Renumbered())
             notice = SessionTexts::RenumberedMessage(search.FirstChoice, search.Name);
     } else {
-        // Every number up to the largest is taken: the run is kept under the
-        // last name with a suffix rather than lost.
-        QString name;
-        for (int k = 1;; ++k) {
-            name = search.Name + QStringLiteral("_%1").arg(k);
-            if (CheckNewResultName(name, false))
-                break;
-        }
-        notice = QStringLiteral("Нумератор измерений достиг наибольшего значения, и измерение \"%1\" уже существует.\r\n"
-                                "Измерение сохранено под названием \"%2\"")
-                     .arg(search.Name, name);
-        search.Name = name;
+        const QString savedAs = SessionNames::SuffixedFreeName(search.Name, isTaken);
+        notice = SessionTexts::NoFreeNumberMessage(search.Name, savedAs);
+        search.Name = savedAs;
     }
     FRun.currRes->Descr = search.Name;
     if (!notice.isEmpty())

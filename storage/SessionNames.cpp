@@ -16,11 +16,11 @@ QString SessionTexts::RenumberedMessage(const QString &AFirstChoice, const QStri
         .arg(AFirstChoice, ATaken);
 }
 
-QString SessionTexts::NoFreeNumberMessage(const QString &ALastName)
+QString SessionTexts::NoFreeNumberMessage(const QString &ALastName, const QString &ASavedAs)
 {
     return QStringLiteral("Нумератор измерений достиг наибольшего значения, и измерение \"%1\" уже существует.\r\n"
-                          "Измерение не сохранено. Измените наименование или удалите измерение с этим названием.")
-        .arg(ALastName);
+                          "Измерение сохранено под названием \"%2\"")
+        .arg(ALastName, ASavedAs);
 }
 
 bool SessionNames::IsValidName(const QString &AName)
@@ -89,4 +89,14 @@ SessionNames::TResultNameSearch SessionNames::FindFreeResultName(const QString &
     }
     s.Status = TNameCheck::ncFree;
     return s;
+}
+
+QString SessionNames::SuffixedFreeName(const QString &AName, const std::function<bool(const QString &)> &AIsTaken)
+{
+    // Only finitely many names are taken, so a free suffix is always found.
+    for (qint64 k = 1;; ++k) {
+        const QString name = AName + QStringLiteral("_%1").arg(k);
+        if (!AIsTaken(name))
+            return name;
+    }
 }

@@ -35,8 +35,9 @@ inline const QString ResultColorLabel = QStringLiteral("Цвет");
 QString DeleteQuestion(const QString &AName);
 // The numbering message: the first choice was taken, ATaken is the name used.
 QString RenumberedMessage(const QString &AFirstChoice, const QString &ATaken);
-// A run that found no free name because the number is at its maximum.
-QString NoFreeNumberMessage(const QString &ALastName);
+// A run that found no free number: the last name tried was taken, and the
+// run was saved as ASavedAs.
+QString NoFreeNumberMessage(const QString &ALastName, const QString &ASavedAs);
 } // namespace SessionTexts
 
 namespace SessionNames {
@@ -80,5 +81,8 @@ struct TResultNameSearch
 };
 TResultNameSearch FindFreeResultName(const QString &ABase, int ANumber,
                                      const std::function<bool(const QString &)> &AIsTaken);
+// When every number is taken the run is kept under AName with the first
+// free suffix "_1", "_2", … rather than lost. AName must be valid.
+QString SuffixedFreeName(const QString &AName, const std::function<bool(const QString &)> &AIsTaken);
 
 } // namespace SessionNames

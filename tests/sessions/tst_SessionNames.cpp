@@ -23,6 +23,7 @@ private Q_SLOTS:
     void freeName_data();
     void freeName();
     void freeNameAtMaximum();
+    void suffixedFreeName();
     void messages();
 };
 
@@ -205,13 +206,25 @@ void TestSessionNames::freeNameAtMaximum()
     QCOMPARE(s.Number, MaxResultNumber);
 }
 
+void TestSessionNames::suffixedFreeName()
+{
+    const QStringList taken{QStringLiteral("R100000000"), QStringLiteral("R100000000_1"), QStringLiteral("r100000000_2")};
+    const auto isTaken = [&taken](const QString &AName) {
+        return std::any_of(taken.begin(), taken.end(), [&AName](const QString &T) { return SameIgnoringAsciiCase(T, AName); });
+    };
+    QCOMPARE(SuffixedFreeName(QStringLiteral("R100000000"), isTaken), QStringLiteral("R100000000_3"));
+    QCOMPARE(SuffixedFreeName(QStringLiteral("Изм"), isTaken), QStringLiteral("Изм_1"));
+}
+
 void TestSessionNames::messages()
 {
     QCOMPARE(SessionTexts::DeleteQuestion(QStringLiteral("Трасса")), QStringLiteral("Удалить \"Трасса\"?"));
     QCOMPARE(SessionTexts::RenumberedMessage(QStringLiteral("Изм_01"), QStringLiteral("Изм_03")),
              QStringLiteral("Нумератор измерений: \"Изм_01\" уже существует.\r\nНумератор изменен\r\n"
                             "Название текущего измерения: \"Изм_03\""));
-    QVERIFY(SessionTexts::NoFreeNumberMessage(QStringLiteral("R100000000")).contains(QStringLiteral("\"R100000000\"")));
+    const QString full = SessionTexts::NoFreeNumberMessage(QStringLiteral("R100000000"), QStringLiteral("R100000000_2"));
+    QVERIFY(full.contains(QStringLiteral("\"R100000000\"")));
+    QVERIFY(full.contains(QStringLiteral("\"R100000000_2\"")));
 }
 
 QTEST_GUILESS_MAIN(TestSessionNames)
