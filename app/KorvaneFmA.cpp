@@ -923,7 +923,8 @@ void TfmKorvane::DoFinish()
     if (!FRun.FMeasureSuccesful || !FRun.currRes)
         return;
 
-    const auto isTaken = [this](const QString &AName) { return !CheckNewResultName(AName, false); };
+    const QString session = CurrentSession();
+    const auto isTaken = [this, &session](const QString &AName) { return FStore->ResultNameTaken(FSerList, session, AName); };
     SessionNames::TResultNameSearch search = SessionNames::FindFreeResultName(eName->text(), eNum->value(), isTaken);
     if (search.Status == TNameCheck::ncInvalid)
         throw EAppError(SessionTexts::InvalidBaseName);
